@@ -1,0 +1,152 @@
+// Buffered byte streams under the drawing reader and writer, the error they raise, and the
+// class-tag state that runs through one file.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace platform {
+class File;
+}
+
+namespace jww {
+
+static_assert(std::endian::native == std::endian::little,
+              "the archive streams copy little-endian file numbers straight into memory");
+
+// Why a load or save failed. The first three are Jw_cad's own messages.
+enum class TJwwErrorKind {
+  None,
+  Header,     // "JWW-Header Error": not the signature of a drawing
+  Version,    // "JWW-Version Error": version outside 220..700
+  Truncated,  // "File I/O Error": the file ends where data must follow
+  Format,     // "File I/O Error": data that no drawing holds (an unknown class name)
+  TooLarge,   // a declared count larger than the rest of the file could hold
+  Open,       // the file cannot be opened or created
+  Write,      // a write, flush or rename failed
+  Read,       // the operating system reported a read error
+  Memory,     // allocation failed
+};
+
+// The input/output error of the library; the public file operations catch it.
+class EJwwIOError : public std::runtime_error {
+ public:
+  EJwwIOError(TJwwErrorKind kind, const std::string& message, std::string detail = {})
+      : std::runtime_error(message), kind_(kind), detail_(std::move(detail)) {}
+  TJwwErrorKind kind() const { return kind_; }
+  const std::string& detail() const { return detail_; }
+
+ private:
+  TJwwErrorKind kind_;
+  std::string detail_;
+};
+
+[[noreturn]] void ThrowIO(TJwwErrorKind kind, std::string detail = {});
+
+// Class indexes and the running object index of one file. Slots 1..7 are the entity kinds,
+// slot 8 is the block-definition class; 0 means "not introduced in this file yet".
+struct TJwwTagState {
+  std::array<uint32_t, 9> ClassIndex{};
+  uint32_t ObjIndex = 1;
+};
+
+// Reads through a buffer, from a file or from memory. Reads say how many bytes arrived: at
+// the end of the data they deliver what is left and leave the rest of the destination as it
+// was, which is how the format's unchecked reads behave.
+class TJwwIn {
+ public:
+  explicit TJwwIn(std::span<const uint8_t> memory);
+  explicit TJwwIn(platform::File& file);
+  TJwwIn(const TJwwIn&) = delete;
+  TJwwIn& operator=(const TJwwIn&) = delete;
+
+  size_t Read(void* dst, size_t n) {
+    if (n <= static_cast<size_t>(end_ - cur_)) {
+      std::memcpy(dst, cur_, n);
+      cur_ += n;
+      return n;
+    }
+    return ReadSlow(dst, n);
+  }
+
+  // A number in file order; partial at the end of the data.
+  template <class T>
+  size_t Get(T& v) {
+    static_assert(std::is_arithmetic_v<T>);
+    return Read(&v, sizeof v);
+  }
+
+  // Skips up to n bytes; returns how many were skipped.
+  uint64_t Skip(uint64_t n);
+
+  uint64_t Position() const { return base_ + static_cast<uint64_t>(cur_ - buf_); }
+  uint64_t Remaining() const { return size_ > Position() ? size_ - Position() : 0; }
+  uint64_t Size() const { return size_; }
+
+  TJwwTagState tags;
+
+ private:
+  size_t ReadSlow(void* dst, size_t n);
+  bool Refill();
+
+  platform::File* file_ = nullptr;
+  std::vector<uint8_t> storage_;
+  const uint8_t* buf_ = nullptr;  // start of the buffered window
+  const uint8_t* cur_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint64_t base_ = 0;  // file offset of buf_
+  uint64_t size_ = 0;
+};
+
+// Writes through a buffer to a file or appends to a byte string. Every short write and
+// every failed flush raises EJwwIOError, so a full disk cannot pass unnoticed.
+class TJwwOut {
+ public:
+  explicit TJwwOut(platform::File& file);
+  explicit TJwwOut(std::string& memory);
+  TJwwOut(const TJwwOut&) = delete;
+  TJwwOut& operator=(const TJwwOut&) = delete;
+
+  void Write(const void* src, size_t n) {
+    if (memory_) {
+      memory_->append(static_cast<const char*>(src), n);
+      return;
+    }
+    if (n <= buf_.size() - used_) {
+      std::memcpy(buf_.data() + used_, src, n);
+      used_ += n;
+      return;
+    }
+    WriteSlow(src, n);
+  }
+
+  template <class T>
+  void Put(T v) {
+    static_assert(std::is_arithmetic_v<T>);
+    Write(&v, sizeof v);
+  }
+
+  // Hands the buffered bytes to the file; raises on failure.
+  void Flush();
+  uint64_t Position() const { return memory_ ? memory_->size() : flushed_ + used_; }
+
+  TJwwTagState tags;
+
+ private:
+  void WriteSlow(const void* src, size_t n);
+
+  platform::File* file_ = nullptr;
+  std::string* memory_ = nullptr;
+  std::vector<uint8_t> buf_;
+  size_t used_ = 0;
+  uint64_t flushed_ = 0;
+};
+
+}  // namespace jww

@@ -1,0 +1,214 @@
+#include "platform/text.h"
+
+#include <errno.h>
+#include <iconv.h>
+#include <unicode/ucasemap.h>
+#include <unicode/ustring.h>
+#include <unicode/utypes.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+// One converter per thread and direction: iconv_open is far too slow to pay per text, and a
+// descriptor must not be shared between threads that convert at the same time.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1))
+      throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts as much as it can; returns false with errno set where it had to stop.
+  // in/inLeft and out/outLeft advance past what was converted.
+  bool Step(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
+    char* src = const_cast<char*>(in);
+    size_t r = iconv(cd_, &src, &inLeft, &out, &outLeft);
+    in = src;
+    if (r == static_cast<size_t>(-1)) return false;
+    return true;
+  }
+  void Reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& Decoder() {
+  thread_local Converter c("UTF-8", "CP932");
+  return c;
+}
+Converter& Encoder() {
+  thread_local Converter c("CP932", "UTF-8");
+  return c;
+}
+
+// Length of the well-formed UTF-8 sequence at p, or 0 when the bytes there are malformed.
+size_t Utf8SeqLen(const unsigned char* p, size_t left) {
+  unsigned char b = p[0];
+  size_t n;
+  char32_t min;
+  if (b < 0x80) return 1;
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+    min = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    min = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (left < n) return 0;
+  char32_t cp = b & (0x7F >> n);
+  for (size_t i = 1; i < n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[i] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+// Runs one direction of conversion to the end, calling onBad for each stop; onBad returns how
+// many input bytes to skip and appends its substitute to the output.
+template <class OnBad>
+std::string Convert(Converter& cv, std::string_view input, size_t growth, OnBad onBad) {
+  std::string out;
+  out.resize(input.size() * growth + 16);
+  const char* in = input.data();
+  size_t inLeft = input.size();
+  size_t used = 0;
+  cv.Reset();
+  while (true) {
+    char* dst = out.data() + used;
+    size_t outLeft = out.size() - used;
+    bool ok = cv.Step(in, inLeft, dst, outLeft);
+    used = out.size() - outLeft;
+    if (ok) break;
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    // EILSEQ or EINVAL: the bytes at `in` cannot be converted.
+    out.resize(used);
+    size_t skip = onBad(in, inLeft, out);
+    used = out.size();
+    out.resize(used + inLeft * growth + 16);
+    in += skip;
+    inLeft -= skip;
+    cv.Reset();
+  }
+  out.resize(used);
+  return out;
+}
+
+}  // namespace
+
+bool IsAscii(std::string_view bytes) {
+  for (unsigned char c : bytes)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+std::string Cp932ToUtf8(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
+  return Convert(Decoder(), bytes, 3, [](const char*, size_t, std::string& out) {
+    out += kReplacement;
+    return size_t{1};
+  });
+}
+
+std::string Utf8ToCp932(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
+  return Convert(Encoder(), text, 2, [](const char* in, size_t left, std::string& out) {
+    out += '?';
+    size_t n = Utf8SeqLen(reinterpret_cast<const unsigned char*>(in), left);
+    return n == 0 ? size_t{1} : n;
+  });
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
+  std::string out;
+  if (units.empty()) return out;
+  out.resize(units.size() * 3);
+  int32_t len = 0;
+  UErrorCode err = U_ZERO_ERROR;
+  u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &len,
+                     reinterpret_cast<const UChar*>(units.data()),
+                     static_cast<int32_t>(units.size()), 0xFFFD, nullptr, &err);
+  if (U_FAILURE(err)) return std::string();
+  out.resize(static_cast<size_t>(len));
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  if (text.empty()) return out;
+  out.resize(text.size());
+  int32_t len = 0;
+  UErrorCode err = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &len,
+                       text.data(), static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
+  if (U_FAILURE(err)) return std::u16string();
+  out.resize(static_cast<size_t>(len));
+  return out;
+}
+
+namespace {
+
+// The default locale ("") is the one ICU took from the environment at start.
+UCaseMap* CaseMap() {
+  thread_local struct Holder {
+    UCaseMap* map = nullptr;
+    Holder() {
+      UErrorCode err = U_ZERO_ERROR;
+      map = ucasemap_open("", 0, &err);
+      if (U_FAILURE(err)) map = nullptr;
+    }
+    ~Holder() {
+      if (map) ucasemap_close(map);
+    }
+  } holder;
+  return holder.map;
+}
+
+template <class Fn>
+std::string MapCase(std::string_view text, Fn fn) {
+  if (text.empty()) return std::string();
+  UCaseMap* map = CaseMap();
+  if (!map) return std::string(text);
+  std::string out(text.size() + 16, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t len = fn(map, out.data(), static_cast<int32_t>(out.size()), text.data(),
+                     static_cast<int32_t>(text.size()), &err);
+    if (err == U_BUFFER_OVERFLOW_ERROR) {
+      out.resize(static_cast<size_t>(len) + 1);
+      continue;
+    }
+    if (U_FAILURE(err)) return std::string(text);
+    out.resize(static_cast<size_t>(len));
+    return out;
+  }
+  return std::string(text);
+}
+
+}  // namespace
+
+std::string LocaleUpper(std::string_view text) {
+  return MapCase(text, ucasemap_utf8ToUpper);
+}
+std::string LocaleLower(std::string_view text) {
+  return MapCase(text, ucasemap_utf8ToLower);
+}
+
+}  // namespace platform
