@@ -42,12 +42,56 @@ std::string Hex(int v) {
   return std::string(1, "0123456789ABCDEF"[v & 15]);
 }
 
+constexpr const char* kKindKeys[8] = {"",      "lines",      "arcs",   "points",
+                                      "texts", "dimensions", "solids", "block_inserts"};
+
+// Live entities of one list by kind, and its points split into temporary and real.
+struct Tally {
+  long long kinds[8] = {};
+  long long temporary = 0, real = 0;
+  void Add(const std::vector<jww::TEntJwwNo>& order, int32_t len,
+           const std::vector<jww::TEntJwwTen>& points) {
+    const size_t n = std::min<size_t>(len > 0 ? static_cast<size_t>(len) : 0, order.size());
+    for (size_t i = 0; i < n; ++i) {
+      const auto& e = order[i];
+      if (e.EntType < 1 || e.EntType > 7) continue;
+      ++kinds[e.EntType];
+      if (e.EntType == jww::kTen && e.EntNo >= 0 && static_cast<size_t>(e.EntNo) < points.size())
+        ++(points[e.EntNo].bKariten ? temporary : real);
+    }
+  }
+  nlohmann::json Kinds() const {
+    nlohmann::json j;
+    for (int k = 1; k <= 7; ++k) j[kKindKeys[k]] = kinds[k];
+    return j;
+  }
+  nlohmann::json Points() const { return {{"temporary", temporary}, {"real", real}}; }
+};
+
 }  // namespace
+
+std::string FailureReason(const jww::TJwwData& doc) {
+  using K = jww::TJwwErrorKind;
+  // LastError is "<Jw_cad's message>: <detail>"; the detail alone reads better here.
+  const size_t colon = doc.LastError.find(": ");
+  const std::string detail = colon == std::string::npos ? "" : doc.LastError.substr(colon + 2);
+  switch (doc.LastErrorKind) {
+    case K::Header: return "not a JWW drawing";
+    case K::Version: return detail;
+    case K::Open: return "cannot open: " + detail;
+    case K::Truncated: return "the drawing is cut short (" + detail + ")";
+    case K::Format: return "not a readable drawing (" + detail + ")";
+    case K::TooLarge: return "not a readable drawing (" + detail + ")";
+    case K::Memory: return "out of memory";
+    default: return doc.LastError.empty() ? "cannot read the drawing" : doc.LastError;
+  }
+}
 
 nlohmann::json DescribeDrawing(const std::filesystem::path& path, std::string& error) {
   jww::TJwwData doc;
-  if (!doc.FileHeaderIn(path)) {
-    error = doc.LastError.empty() ? "cannot read the drawing" : doc.LastError;
+  doc.BindImageExr = true;  // picture names and sizes, without extracting them
+  if (!doc.FileIn(path)) {
+    error = FailureReason(doc);
     return nullptr;
   }
   const auto& h = doc.Enthd;
@@ -75,6 +119,23 @@ nlohmann::json DescribeDrawing(const std::filesystem::path& path, std::string& e
         {{"group", g}, {"name", grp.aStrGLayName}, {"scale", grp.adScale}, {"layers", layers}});
   }
   j["named_layer_groups"] = groups;
+
+  Tally top, blocks;
+  top.Add(doc.EntNo, h.n1, doc.EntTen);
+  int used = 0;
+  for (const auto& def : doc.EntBlockDef) {
+    blocks.Add(def.mNo, def.N, def.mTen);
+    used += def.ref_flag ? 1 : 0;
+  }
+  j["entities"] = {{"top_level", top.Kinds()}, {"in_blocks", blocks.Kinds()}};
+  j["points"] = {{"top_level", top.Points()}, {"in_blocks", blocks.Points()}};
+  j["block_definitions"] = {
+      {"total", doc.EntBlockDefN}, {"used", used}, {"unused", doc.EntBlockDefN - used}};
+  doc.BindImageMark();
+  nlohmann::json pictures = nlohmann::json::array();
+  for (const auto& img : doc.BindImage)
+    pictures.push_back({{"name", img.Fname}, {"size", img.Fsize}, {"referenced", img.exf}});
+  j["pictures"] = pictures;
   return j;
 }
 
@@ -95,12 +156,42 @@ std::string FormatDescription(const nlohmann::json& info) {
   if (groups.empty()) o << "  named layers     (none)\n";
   for (const auto& g : groups) {
     const int gi = g["group"].get<int>();
-    o << "  group [" << Hex(gi) << "]        " << g["name"].get<std::string>() << "  (scale 1/"
-      << g["scale"].get<double>() << ")\n";
+    const std::string name = g["name"].get<std::string>();
+    o << "  group [" << Hex(gi) << "]        " << (name.empty() ? "(no name)" : name)
+      << "  (scale 1/" << g["scale"].get<double>() << ")\n";
     for (const auto& l : g["layers"])
       o << "    layer [" << Hex(gi) << "-" << Hex(l["layer"].get<int>()) << "]    "
         << l["name"].get<std::string>() << "\n";
   }
+  auto row = [&](const char* label, const nlohmann::json& k) {
+    o << "  " << label;
+    bool first = true;
+    for (int i = 1; i <= 7; ++i) {
+      const long long n = k[kKindKeys[i]].get<long long>();
+      if (n == 0) continue;
+      std::string key = kKindKeys[i];
+      for (auto& c : key)
+        if (c == '_') c = ' ';
+      o << (first ? "" : ", ") << n << " " << key;
+      first = false;
+    }
+    o << (first ? "none" : "") << "\n";
+  };
+  row("entities         ", info["entities"]["top_level"]);
+  row("in blocks        ", info["entities"]["in_blocks"]);
+  const auto& pt = info["points"];
+  o << "  points           " << pt["top_level"]["temporary"].get<long long>() << " temporary, "
+    << pt["top_level"]["real"].get<long long>() << " real; in blocks "
+    << pt["in_blocks"]["temporary"].get<long long>() << " temporary, "
+    << pt["in_blocks"]["real"].get<long long>() << " real\n";
+  const auto& bd = info["block_definitions"];
+  o << "  block defs       " << bd["total"].get<int>() << " (" << bd["used"].get<int>() << " used, "
+    << bd["unused"].get<int>() << " unused)\n";
+  const auto& pics = info["pictures"];
+  if (pics.empty()) o << "  pictures         none\n";
+  for (const auto& p : pics)
+    o << "  picture          " << p["name"].get<std::string>() << ", " << p["size"].get<int>()
+      << " bytes" << (p["referenced"].get<bool>() ? "" : ", not referenced") << "\n";
   return o.str();
 }
 

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   auto* info = app.add_subcommand("info", "Show what a drawing holds");
   std::vector<std::string> files;
   bool json = false;
-  info->add_option("FILE", files, "Drawings to describe")->required()->check(CLI::ExistingPath);
+  info->add_option("FILE", files, "Drawings to describe")->required();
   info->add_flag("--json", json, "Print one JSON document (an array, one object per file)");
 
   try {

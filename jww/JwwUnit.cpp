@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 
+#include "jww/internal.h"
 #include "jww/strutil.h"
 #include "platform/text.h"
 

@@ -36,6 +36,12 @@ inline constexpr int kLgrpCount = 16, kLayCount = 256, kColCount = 10, kLtp1Coun
                      kLtp2Count = 5, kLtp3Count = 4, kColSCount = 257, kLtpSCount = 33,
                      kMojCount = 10;
 
+// How FileOut treats a file already at the destination.
+enum class TJwwSaveMode {
+  Replace,    // replace it, but only once the new drawing is complete
+  NoReplace,  // leave it alone and fail
+};
+
 class TJwwData {
  public:
   TJwwData();   // Create
@@ -47,6 +53,36 @@ class TJwwData {
   void DataInit();
   void DataFree();
   void DataDefaultSet();
+
+  // Whole files. FileIn loads a drawing; FileOut writes one as version Ver, atomically: a
+  // failed save leaves no file and no temporary file, and an existing file is only replaced
+  // by a complete drawing. Neither throws.
+  bool FileIn(const std::filesystem::path& FName);
+  // FileIn that also lists where every section, object and picture of the file starts.
+  bool FileIn(const std::filesystem::path& FName, std::vector<TJwwTracePoint>& trace);
+  bool FileOut(const std::filesystem::path& FName, int32_t Ver,
+               TJwwSaveMode mode = TJwwSaveMode::Replace);
+  void SetFileOutOption(int32_t n) { FileOutOpt = (n >= 0 && n <= 15) ? n : 0; }
+
+  // Block definitions.
+  void MakeBlockTree();
+  uint32_t ChangeBlockNo(uint32_t n) const;
+
+  // Embedded pictures.
+  void BindImageInit();
+  void ReadImageSection(TJwwIn& s);
+  void BindImageExplode();
+  void WriteImageSection(TJwwOut& s, int32_t Ver);
+  // Sets exf on every picture some text references (in the drawing or in any held block
+  // definition), without looking at the files.
+  void BindImageMark();
+  void BindImageDeleteGzFile();
+  void BindImageDeleteNonGzFile();
+  void BindImagePack();
+  void BindImageCopy(const std::string& dst);
+  void BindImageDeleteFile();
+  // The file in BindImageFolder that holds the picture stored under `name`.
+  std::filesystem::path BindImagePath(std::string_view name) const;
 
   // Header.
   bool FileCheck(const std::filesystem::path& FName);
@@ -122,12 +158,15 @@ class TJwwData {
   // text. A new document uses the code page form.
   TJwwTextForm StrForm = TJwwTextForm::CodePage;
 
-  void BindImageInit();
-
  private:
+  bool Load(const std::filesystem::path& FName, std::vector<TJwwTracePoint>* trace);
   void Fail(const EJwwIOError& e);
   void Succeed();
 };
+
+// The file name inside the working folder for a stored picture name: the name itself when
+// it is a plain file name, otherwise a name made from it that cannot leave the folder.
+std::string BindImageFileName(std::string_view name);
 
 // A field of the header as it lies in a file: where it starts and what it is. Used to name
 // the place where two headers differ.

@@ -40,13 +40,15 @@ TJwwIn::TJwwIn(platform::File& file) : file_(&file), storage_(kBufferSize) {
 }
 
 bool TJwwIn::Refill() {
-  if (!file_) return false;
+  if (!file_ || atEnd_) return false;
   base_ += static_cast<uint64_t>(end_ - buf_);
   std::error_code ec;
   size_t got = file_->Read(storage_.data(), storage_.size(), ec);
   if (ec) ThrowIO(TJwwErrorKind::Read, ec.message());
   buf_ = cur_ = storage_.data();
   end_ = buf_ + got;
+  // A short read is the end of the file; asking again would cost a system call per field.
+  if (got < storage_.size()) atEnd_ = true;
   return got > 0;
 }
 
@@ -57,7 +59,7 @@ size_t TJwwIn::ReadSlow(void* dst, size_t n) {
     size_t avail = static_cast<size_t>(end_ - cur_);
     if (avail == 0) {
       // Large reads bypass the buffer once it is drained.
-      if (file_ && n - done >= storage_.size()) {
+      if (file_ && !atEnd_ && n - done >= storage_.size()) {
         base_ += static_cast<uint64_t>(end_ - buf_);
         buf_ = cur_ = end_ = storage_.data();
         std::error_code ec;
@@ -65,6 +67,7 @@ size_t TJwwIn::ReadSlow(void* dst, size_t n) {
         if (ec) ThrowIO(TJwwErrorKind::Read, ec.message());
         base_ += got;
         done += got;
+        if (done < n) atEnd_ = true;
         break;
       }
       if (!Refill()) break;
@@ -88,6 +91,7 @@ uint64_t TJwwIn::Skip(uint64_t n) {
     cur_ += take;
     done += take;
   }
+  if (done < n) ranShort_ = true;
   return done;
 }
 

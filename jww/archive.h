@@ -57,6 +57,12 @@ struct TJwwTagState {
   uint32_t ObjIndex = 1;
 };
 
+// A place in a file and what lies there, for naming the spot where two files differ.
+struct TJwwTracePoint {
+  uint64_t offset = 0;
+  std::string what;
+};
+
 // Reads through a buffer, from a file or from memory. Reads say how many bytes arrived: at
 // the end of the data they deliver what is left and leave the rest of the destination as it
 // was, which is how the format's unchecked reads behave.
@@ -73,8 +79,14 @@ class TJwwIn {
       cur_ += n;
       return n;
     }
-    return ReadSlow(dst, n);
+    const size_t got = ReadSlow(dst, n);
+    if (got < n) ranShort_ = true;
+    return got;
   }
+
+  // True once any read or skip found the data ended before what it asked for: the file is
+  // shorter than its own structure says.
+  bool RanShort() const { return ranShort_; }
 
   // A number in file order; partial at the end of the data.
   template <class T>
@@ -91,6 +103,11 @@ class TJwwIn {
   uint64_t Size() const { return size_; }
 
   TJwwTagState tags;
+  // When set, the readers note where each section and object starts.
+  std::vector<TJwwTracePoint>* trace = nullptr;
+  void Note(std::string what) {
+    if (trace) trace->push_back({Position(), std::move(what)});
+  }
 
  private:
   size_t ReadSlow(void* dst, size_t n);
@@ -103,6 +120,8 @@ class TJwwIn {
   const uint8_t* end_ = nullptr;
   uint64_t base_ = 0;  // file offset of buf_
   uint64_t size_ = 0;
+  bool ranShort_ = false;
+  bool atEnd_ = false;  // the file has nothing more to give
 };
 
 // Writes through a buffer to a file or appends to a byte string. Every short write and
