@@ -70,28 +70,11 @@ struct Tally {
 
 }  // namespace
 
-std::string FailureReason(const jww::TJwwData& doc) {
-  using K = jww::TJwwErrorKind;
-  // LastError is "<Jw_cad's message>: <detail>"; the detail alone reads better here.
-  const size_t colon = doc.LastError.find(": ");
-  const std::string detail = colon == std::string::npos ? "" : doc.LastError.substr(colon + 2);
-  switch (doc.LastErrorKind) {
-    case K::Header: return "not a JWW drawing";
-    case K::Version: return detail;
-    case K::Open: return "cannot open: " + detail;
-    case K::Truncated: return "the drawing is cut short (" + detail + ")";
-    case K::Format: return "not a readable drawing (" + detail + ")";
-    case K::TooLarge: return "not a readable drawing (" + detail + ")";
-    case K::Memory: return "out of memory";
-    default: return doc.LastError.empty() ? "cannot read the drawing" : doc.LastError;
-  }
-}
-
 nlohmann::json DescribeDrawing(const std::filesystem::path& path, std::string& error) {
   jww::TJwwData doc;
   doc.BindImageExr = true;  // picture names and sizes, without extracting them
   if (!doc.FileIn(path)) {
-    error = FailureReason(doc);
+    error = doc.FailureText();
     return nullptr;
   }
   const auto& h = doc.Enthd;
@@ -172,6 +155,7 @@ std::string FormatDescription(const nlohmann::json& info) {
       std::string key = kKindKeys[i];
       for (auto& c : key)
         if (c == '_') c = ' ';
+      if (n == 1) key.pop_back();  // "1 line", "1 block insert"
       o << (first ? "" : ", ") << n << " " << key;
       first = false;
     }

@@ -19,9 +19,6 @@ struct PaperSize {
 };
 PaperSize PaperOf(int nZumen);
 
-// Why the document's last load or save failed, in words for the person running the tool.
-std::string FailureReason(const jww::TJwwData& doc);
-
 // Reads the drawing at `path`; on failure `error` says why and the result is null.
 nlohmann::json DescribeDrawing(const std::filesystem::path& path, std::string& error);
 

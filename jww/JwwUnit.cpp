@@ -131,6 +131,34 @@ void TJwwData::Fail(const EJwwIOError& e) {
   if (!e.detail().empty()) LastError += ": " + e.detail();
 }
 
+std::string TJwwData::FailureText() const {
+  using K = TJwwErrorKind;
+  // LastError is "<Jw_cad's message>: <detail>"; the detail alone reads better.
+  const size_t colon = LastError.find(": ");
+  const std::string detail = colon == std::string::npos ? "" : LastError.substr(colon + 2);
+  switch (LastErrorKind) {
+    case K::None:
+      return "";
+    case K::Header:
+      return "not a JWW drawing";
+    case K::Version:
+      return detail;
+    case K::Open:
+      return "cannot open: " + detail;
+    case K::Truncated:
+      return "the drawing is cut short (" + detail + ")";
+    case K::Format:
+    case K::TooLarge:
+      return "not a readable drawing (" + detail + ")";
+    case K::Write:
+      return detail == "the destination exists" ? "destination exists" : "cannot write: " + detail;
+    case K::Memory:
+      return "out of memory";
+    default:
+      return LastError;
+  }
+}
+
 void TJwwData::Succeed() {
   LastErrorKind = TJwwErrorKind::None;
   LastError.clear();

@@ -110,6 +110,9 @@ class TJwwData {
   // success. The Boolean results stay the interface; this is for callers that explain.
   TJwwErrorKind LastErrorKind = TJwwErrorKind::None;
   std::string LastError;
+  // The same in words for the person running a program: "not a JWW drawing", "version 701
+  // is outside 220..700", "destination exists", "cannot write: ...".
+  std::string FailureText() const;
 
   TEntJwwHeader Enthd;
   std::vector<TEntJwwLayerGroup> EntLgrp;

@@ -1,7 +1,5 @@
 // FileIn and FileOut: the sections of a drawing in their order, one tag state across the
 // entity list and the block definitions, and every failure ending in a Boolean result.
-#include <unistd.h>
-
 #include "jww/internal.h"
 #include "platform/file.h"
 
@@ -67,21 +65,20 @@ bool TJwwData::Load(const std::filesystem::path& FName, std::vector<TJwwTracePoi
 bool TJwwData::FileOut(const std::filesystem::path& FName, int32_t Ver, TJwwSaveMode mode) {
   namespace fs = std::filesystem;
   const fs::path folder = FName.has_parent_path() ? FName.parent_path() : fs::path(".");
-  fs::path temp;
   try {
     std::error_code ec;
     if (mode == TJwwSaveMode::NoReplace &&
         fs::symlink_status(FName, ec).type() != fs::file_type::not_found)
       ThrowIO(TJwwErrorKind::Write, "the destination exists");
-    // The drawing is written beside its destination under a name no drawing has, and only a
-    // complete one is moved into place.
-    platform::File f =
-        platform::File::CreateTemp(folder, "." + FName.filename().string() + ".dotsweep", temp, ec);
-    if (!f.IsOpen())
+    // The drawing is written beside its destination and appears there only when complete;
+    // a failure at any point leaves neither it nor a temporary file.
+    platform::PendingFile out =
+        platform::PendingFile::Create(folder, "." + FName.filename().string() + ".dotsweep", ec);
+    if (!out.IsOpen())
       ThrowIO(TJwwErrorKind::Open,
               "cannot create a file in " + folder.string() + ": " + ec.message());
     {
-      TJwwOut s(f);
+      TJwwOut s(out.file());
       WriteHeader(s, Ver);
       s.tags = TJwwTagState{};
       const TBlockNumbers numbers(*this);
@@ -90,11 +87,10 @@ bool TJwwData::FileOut(const std::filesystem::path& FName, int32_t Ver, TJwwSave
       WriteImageSection(s, Ver);
       s.Flush();
     }
-    if (!f.Close(ec)) ThrowIO(TJwwErrorKind::Write, ec.message());
-    const bool moved = mode == TJwwSaveMode::NoReplace ? platform::RenameNoReplace(temp, FName, ec)
-                                                       : platform::RenameReplace(temp, FName, ec);
-    if (!moved)
-      ThrowIO(TJwwErrorKind::Write, "cannot move the drawing into place: " + ec.message());
+    if (!out.Commit(FName, mode == TJwwSaveMode::Replace, ec))
+      ThrowIO(TJwwErrorKind::Write, ec == std::errc::file_exists
+                                        ? "the destination exists"
+                                        : "cannot move the drawing into place: " + ec.message());
     Succeed();
     return true;
   } catch (const EJwwIOError& e) {
@@ -104,7 +100,6 @@ bool TJwwData::FileOut(const std::filesystem::path& FName, int32_t Ver, TJwwSave
   } catch (const std::exception& e) {
     Fail(EJwwIOError(TJwwErrorKind::Write, "File I/O Error", e.what()));
   }
-  if (!temp.empty()) ::unlink(temp.c_str());
   return false;
 }
 

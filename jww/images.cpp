@@ -202,7 +202,13 @@ void TJwwData::BindImagePack() {
       if (&other != &img && BindImagePath(other.Fname) == packed) taken = true;
     if (taken) continue;
     Gzip(plain, packed);
-    if (Exists(packed)) img.Fname = gzName;
+    if (Exists(packed)) {
+      img.Fname = gzName;
+      std::error_code ec;
+      const auto size = std::filesystem::file_size(packed, ec);
+      if (!ec && size <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+        img.Fsize = static_cast<int32_t>(size);  // what the drawing will store
+    }
   }
 }
 

@@ -164,6 +164,98 @@ uint64_t File::Size(std::error_code& ec) const {
   return static_cast<uint64_t>(st.st_size);
 }
 
+PendingFile::~PendingFile() {
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+PendingFile::PendingFile(PendingFile&& o) noexcept
+    : file_(std::move(o.file_)),
+      folder_(std::move(o.folder_)),
+      temp_(std::move(o.temp_)),
+      stem_(std::move(o.stem_)) {
+  o.temp_.clear();
+}
+
+PendingFile& PendingFile::operator=(PendingFile&& o) noexcept {
+  if (this != &o) {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    file_ = std::move(o.file_);
+    folder_ = std::move(o.folder_);
+    temp_ = std::move(o.temp_);
+    stem_ = std::move(o.stem_);
+    o.temp_.clear();
+  }
+  return *this;
+}
+
+PendingFile PendingFile::Create(const std::filesystem::path& folder, const std::string& stem,
+                                std::error_code& ec, bool unnamed) {
+  ec.clear();
+  PendingFile p;
+  p.folder_ = folder;
+  p.stem_ = stem;
+  errno = EOPNOTSUPP;
+  const int fd = unnamed ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+  if (fd >= 0) {
+    p.file_ = File(fd);
+    return p;
+  }
+  // ENOENT or ENOTDIR: no such folder; anything else: no unnamed files here, use a name.
+  if (errno == ENOENT || errno == ENOTDIR) {
+    ec = LastError();
+    return PendingFile();
+  }
+  p.file_ = File::CreateTemp(folder, stem, p.temp_, ec);
+  if (!p.file_.IsOpen()) return PendingFile();
+  return p;
+}
+
+bool PendingFile::Commit(const std::filesystem::path& dest, bool replace, std::error_code& ec) {
+  ec.clear();
+  if (!temp_.empty()) {
+    if (!file_.Close(ec)) return false;
+    const bool ok = replace ? RenameReplace(temp_, dest, ec) : RenameNoReplace(temp_, dest, ec);
+    if (ok) temp_.clear();
+    return ok;
+  }
+  // Give the unnamed file a name: straight at `dest`, which refuses an existing file, or,
+  // to replace one, at a temporary name that is then renamed over it.
+  const std::string self = "/proc/self/fd/" + std::to_string(file_.Descriptor());
+  auto linkTo = [&](const std::filesystem::path& to) {
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno == ENOENT &&  // no /proc: the descriptor itself, which needs privilege
+        ::linkat(file_.Descriptor(), "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+      return true;
+    ec = LastError();
+    return false;
+  };
+  std::filesystem::path named = dest;
+  if (replace) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      named = folder_ / (stem_ + "-" + std::to_string(::getpid()) + "-" +
+                         std::to_string(counter.fetch_add(1)) + ".tmp");
+      if (linkTo(named)) break;
+      if (ec != std::errc::file_exists) return false;
+      named.clear();
+    }
+    if (named.empty()) return false;
+  } else if (!linkTo(dest)) {
+    return false;
+  }
+  std::error_code closeEc;
+  if (!file_.Close(closeEc)) {
+    ::unlink(named.c_str());
+    ec = closeEc;
+    return false;
+  }
+  if (replace && !RenameReplace(named, dest, ec)) {
+    ::unlink(named.c_str());
+    return false;
+  }
+  return true;
+}
+
 bool RenameReplace(const std::filesystem::path& from, const std::filesystem::path& to,
                    std::error_code& ec) {
   ec.clear();

@@ -32,6 +32,7 @@ class File {
                          std::filesystem::path& created, std::error_code& ec);
 
   bool IsOpen() const { return fd_ >= 0; }
+  int Descriptor() const { return fd_; }
 
   // Reads up to n bytes, going on until n bytes or the end of the file; returns the number
   // read, which is short only at the end of the file or on an error (then ec is set).
@@ -44,8 +45,37 @@ class File {
   uint64_t Size(std::error_code& ec) const;
 
  private:
+  friend class PendingFile;
   explicit File(int fd) : fd_(fd) {}
   int fd_ = -1;
+};
+
+// A file that is written first and only then appears under its name, complete. Where the
+// file system allows, it has no name at all while it is written, so a process killed
+// meanwhile leaves nothing behind; elsewhere it has a hidden temporary name ending ".tmp".
+class PendingFile {
+ public:
+  PendingFile() = default;
+  ~PendingFile();  // discards the file unless Commit succeeded
+  PendingFile(PendingFile&& o) noexcept;
+  PendingFile& operator=(PendingFile&& o) noexcept;
+
+  // A pending file in `folder`; `stem` starts its temporary name where one is needed.
+  // `unnamed` false asks for the named form even where the unnamed one is possible.
+  static PendingFile Create(const std::filesystem::path& folder, const std::string& stem,
+                            std::error_code& ec, bool unnamed = true);
+  bool IsOpen() const { return file_.IsOpen(); }
+  File& file() { return file_; }
+
+  // Closes the file and gives it the name `dest`: over an existing file when `replace`,
+  // otherwise only if nothing is there (errc::file_exists then, and `dest` is untouched).
+  bool Commit(const std::filesystem::path& dest, bool replace, std::error_code& ec);
+
+ private:
+  File file_;
+  std::filesystem::path folder_;
+  std::filesystem::path temp_;  // empty while the file has no name
+  std::string stem_;
 };
 
 // Renames over an existing file at `to`.
