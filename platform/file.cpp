@@ -36,17 +36,22 @@ File& File::operator=(File&& other) noexcept {
 
 File File::OpenRead(const std::filesystem::path& path, std::error_code& ec) {
   ec.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a pipe put where a file was would otherwise wait for a writer forever.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     ec = LastError();
     return File();
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ec = S_ISDIR(st.st_mode) ? std::make_error_code(std::errc::is_a_directory) : LastError();
+  const bool known = ::fstat(fd, &st) == 0;
+  if (!known || !S_ISREG(st.st_mode)) {
+    ec = !known                ? LastError()
+         : S_ISDIR(st.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                               : std::make_error_code(std::errc::invalid_argument);  // pipe, device
     ::close(fd);
     return File();
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     ec = LastError();
     ::close(fd);

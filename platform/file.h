@@ -19,8 +19,8 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Opens for reading with a shared lock: other readers may join, a writer holding the
-  // exclusive lock makes the open fail.
+  // Opens a regular file for reading with a shared lock: other readers may join, a writer
+  // holding the exclusive lock makes the open fail. Folders, pipes and devices are refused.
   static File OpenRead(const std::filesystem::path& path, std::error_code& ec);
   // Creates a new file (never an existing one) for writing, locked exclusively.
   static File CreateNew(const std::filesystem::path& path, std::error_code& ec);

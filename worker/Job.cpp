@@ -32,6 +32,18 @@ void SweepList(std::vector<jww::TEntJwwNo>& order, int32_t len,
   liveCount = left;
 }
 
+// A picture some text references whose file the load could not make in the working folder
+// (a full disk there): the save would leave it out without a word, so the job must not run.
+std::string LostPicture(jww::TJwwData& doc) {
+  if (!doc.BindImageExp) return {};
+  doc.BindImageMark();
+  for (const jww::TBindImageType& img : doc.BindImage)
+    if (img.exf && !img.Fname.empty() && img.Fsize > 0 &&
+        !platform::FileExists(doc.BindImagePath(img.Fname)))
+      return img.Fname;
+  return {};
+}
+
 }  // namespace
 
 TRemoved Proc2a(jww::TJwwData& doc, int32_t rg1, int32_t rg2) {
@@ -77,6 +89,10 @@ TJobResult RunJob(jww::TJwwData& doc, const std::filesystem::path& src,
   }
   if (!LoadDrawing(doc, src)) {
     r.reason = doc.FailureText();
+    return r;
+  }
+  if (const std::string lost = LostPicture(doc); !lost.empty()) {
+    r.reason = "cannot keep the picture " + lost;
     return r;
   }
   r.version = doc.Enthd.jwVer;
