@@ -83,6 +83,7 @@ void RunSweep(std::vector<SweepItem>& items, const SweepOptions& o, std::ostream
     jww::TJwwData doc;
     doc.BindImageFolder = folder.Path();
     doc.BindImageExp = doc.BindImageExr = true;
+    doc.KeepBlockTree = false;
     for (size_t i = next++; i < items.size(); i = next++) {
       SweepItem& item = items[i];
       if (item.destination.empty()) {

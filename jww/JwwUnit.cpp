@@ -1,5 +1,7 @@
 #include "jww/JwwUnit.h"
 
+#include <algorithm>
+
 #include <atomic>
 #include <new>
 
@@ -226,11 +228,18 @@ std::string TJwwData::ReadStr(TJwwIn& s) {
   std::string raw(static_cast<size_t>(std::min<uint64_t>(n, s.Remaining())), '\0');
   size_t got = s.Read(raw.data(), raw.size());
   raw.resize(got);
+  // Most texts are plain ASCII, the same in both encodings: the bytes read are the text.
+  if (const size_t zero = raw.find('\0'); zero != std::string::npos) raw.resize(zero);
+  if (platform::IsAscii(raw)) return raw;
   return BytesToStr(raw);
 }
 
 std::string TJwwData::ReadName(TJwwIn& s) {
-  return StripCtrl(ReadStr(s));
+  std::string text = ReadStr(s);
+  if (std::none_of(text.begin(), text.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+    return text;
+  return StripCtrl(text);
 }
 
 void TJwwData::WriteStr(TJwwOut& s, std::string_view text) {
@@ -254,6 +263,13 @@ void TJwwData::WriteStr(TJwwOut& s, std::string_view text) {
   std::string bytes = StrToBytes(text);
   WriteEscapedLength(s, bytes.size());
   s.Write(bytes.data(), bytes.size());
+}
+
+void TJwwData::WriteCleanStr(TJwwOut& s, std::string_view text) {
+  if (NeedsCleaning(text))
+    WriteStr(s, CleanName(text));
+  else
+    WriteStr(s, text);
 }
 
 // ---- Counts and class tags ----

@@ -94,6 +94,8 @@ class TJwwData {
   std::string ReadStr(TJwwIn& s);
   std::string ReadName(TJwwIn& s);
   void WriteStr(TJwwOut& s, std::string_view text);
+  // Writes CleanName(text), without making the copy when there is nothing to clean.
+  void WriteCleanStr(TJwwOut& s, std::string_view text);
   uint32_t ReadCount(TJwwIn& s);
   void WriteCount(TJwwOut& s, uint32_t n);
   TJwwClassTag ReadClassTag(TJwwIn& s);
@@ -145,6 +147,9 @@ class TJwwData {
   int32_t EntBlockDefN = 0;
   std::vector<TEntJwwBlockTree> EntBlockTree;
   int32_t EntBlockTreeN = 0;
+  // Whether loads build EntBlockTree. A program that only converts drawings needs the marks
+  // on the definitions, which are always made, and not the tree, which can be large.
+  bool KeepBlockTree = true;
   int32_t EntBlockNum = 0;
 
   std::string BindImageFolder;

@@ -1,5 +1,6 @@
 // Block definitions: their list in the file, the block tree with accumulated placements,
 // and the numbering of the definitions that are written.
+#include <algorithm>
 #include <cmath>
 
 #include "jww/internal.h"
@@ -108,12 +109,15 @@ void TJwwData::MakeBlockTree() {
   for (auto& d : EntBlockDef)
     if (d.ref_flag) d.ref_no = EntBlockNum++;
 
+  if (!KeepBlockTree) return;
+
   // The tree, breadth first. A placement of a definition already among its ancestors is
   // listed but not expanded again.
   auto resolve = [&](TEntJwwBlockTree& t) {
     t.defno = defs.Find(t.no);
     t.name = t.defno >= 0 ? EntBlockDef[t.defno].strName : std::string();
   };
+  EntBlockTree.reserve(std::min<size_t>(EntBlock.size(), kMaxTreeEntries));
   ForEachInsert(EntNo, Enthd.n1, EntBlock, [&](const TEntJwwBlock& b) {
     if (EntBlockTree.size() >= kMaxTreeEntries) return;
     const TPlacement p = PlacementOf(b);
@@ -221,7 +225,7 @@ void WriteBlockDefs(TJwwData& doc, TJwwOut& s, int32_t Ver, const TBlockNumbers&
     EncodeAttr(e, Ver, d.att, kBlockDef);
     e(numbers(d.nNumber)), e(d.bRefferd), e(d.dtime);
     s.Write(buf, static_cast<size_t>(e.p - buf));
-    doc.WriteStr(s, CleanName(d.strName));
+    doc.WriteCleanStr(s, d.strName);
     WriteList(doc, s, Ver, DefList(d), true, numbers);
   }
 }

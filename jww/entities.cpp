@@ -1,10 +1,13 @@
 // Entity lists: the seven record layouts, read into the per-kind arrays and the order list,
 // and written back from the order list.
+#include <algorithm>
+#include <new>
 #include <optional>
 #include <string_view>
 
 #include "jww/internal.h"
 #include "jww/strutil.h"
+#include "platform/memory.h"
 
 namespace jww {
 namespace {
@@ -125,9 +128,15 @@ void ReadBlock(TJwwIn& s, int32_t ver, TEntJwwBlock& r) {
 // Reads one record of `kind` into a fresh element and appends it; returns its index.
 template <class Rec, class ReadFn>
 int32_t ReadInto(std::vector<Rec>& array, int32_t& count, ReadFn read) {
-  Rec rec{};
-  read(rec);
-  array.push_back(std::move(rec));
+  // Read in place: a dimension record is large enough that building it aside and moving it
+  // in shows in the load time of a big drawing.
+  Rec& rec = array.emplace_back();
+  try {
+    read(rec);
+  } catch (...) {
+    array.pop_back();  // a record that cannot be read is not kept
+    throw;
+  }
   return count++;
 }
 
@@ -169,9 +178,43 @@ int KindOfTag(const TJwwClassTag& tag, TJwwTagState& tags) {
   return kDropped;
 }
 
+// Room for the records a long list may hold, taken once instead of in a dozen doublings that
+// each copy every record and touch fresh pages. No kind can hold more records than the file
+// has bytes left for its smallest one, so the room is bounded by the file; the pages of room
+// that stay unused are never touched and cost no memory.
+template <class V>
+void MakeRoom(V& v, uint32_t n, uint64_t bytesLeft, uint64_t minRecord) {
+  const uint64_t most = std::min<uint64_t>(n, bytesLeft / minRecord);
+  if (most <= 1024) return;
+  try {
+    v.reserve(v.size() + static_cast<size_t>(most));
+  } catch (const std::bad_alloc&) {
+    return;  // the list grows step by step instead
+  }
+  platform::PreferHugePages(v.data() + v.size(),
+                            (v.capacity() - v.size()) * sizeof(typename V::value_type));
+}
+
+void MakeRoom(TListRef& l, uint32_t n, uint64_t bytesLeft, int32_t ver) {
+  if (n <= 1024) return;
+  // The smallest record of each kind in the file: class tag, attributes, fixed part and, for
+  // texts, their two length bytes.
+  const uint64_t a = 2 + (ver >= 351 ? kAttrWide : kAttrNarrow);
+  MakeRoom(l.line, n, bytesLeft, a + 32);
+  MakeRoom(l.enko, n, bytesLeft, a + 60);
+  MakeRoom(l.ten, n, bytesLeft, a + 20);
+  MakeRoom(l.moji, n, bytesLeft, a + 70);
+  MakeRoom(l.sunpo, n, bytesLeft, 3 * a + 98);
+  MakeRoom(l.solid, n, bytesLeft, a + 64);
+  MakeRoom(l.block, n, bytesLeft, a + 44);
+}
+
+// A short list gives its spare room back; a long one keeps it, as giving it back would copy
+// every record once more, and room never touched costs nothing.
 template <class V>
 void Trim(V& v) {
-  if (v.capacity() != v.size()) v.shrink_to_fit();
+  if (v.capacity() != v.size() && v.capacity() * sizeof(typename V::value_type) < (size_t{1} << 20))
+    v.shrink_to_fit();
 }
 
 // ---- Writing records ----
@@ -228,11 +271,11 @@ std::string RewriteReference(std::string text, int32_t opt) {
 
 void WriteMoji(TJwwData& doc, TJwwOut& s, int32_t Ver, const TEntJwwMoji& r) {
   WriteMojiFixed(s, Ver, r);
-  doc.WriteStr(s, CleanName(r.strFontName));
+  doc.WriteCleanStr(s, r.strFontName);
   if (doc.FileOutOpt & 9)
     doc.WriteStr(s, RewriteReference(CleanName(r.str), doc.FileOutOpt));
   else
-    doc.WriteStr(s, CleanName(r.str));
+    doc.WriteCleanStr(s, r.str);
 }
 
 void WriteSolid(TJwwOut& s, int32_t Ver, const TEntJwwSolid& r) {
@@ -264,8 +307,8 @@ void WriteSunpo(TJwwData& doc, TJwwOut& s, int32_t Ver, const TEntJwwSunpo& r) {
   doc.WriteAttr(s, Ver, r.att, kSunpo);
   WriteLine(s, Ver, r.Sen);
   WriteMojiFixed(s, Ver, r.Moji);
-  doc.WriteStr(s, CleanName(r.Moji.strFontName));
-  doc.WriteStr(s, CleanName(r.Moji.str));
+  doc.WriteCleanStr(s, r.Moji.strFontName);
+  doc.WriteCleanStr(s, r.Moji.str);
   if (Ver >= 420) {
     s.Put(r.bSxfMode);
     WriteLine(s, Ver, r.Ho1);
@@ -334,6 +377,7 @@ size_t ArraySize(const TListRef& l, int kind) {
 
 void ReadList(TJwwData& doc, TJwwIn& s, uint32_t n, TListRef l, const std::string& where) {
   uint32_t p = 0;
+  MakeRoom(l, n, s.Remaining(), doc.Enthd.jwVer);
   for (uint32_t r = 0; r < n;) {
     if (s.trace) s.Note(where + " object " + std::to_string(r));
     const TJwwClassTag tag = doc.ReadClassTag(s);

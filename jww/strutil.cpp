@@ -68,6 +68,16 @@ std::string CleanName(std::string_view text) {
   return out;
 }
 
+bool NeedsCleaning(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+    if ((c == '^' || c == '\\') && i + 1 < text.size() && text[i + 1] == (c == '^' ? 'm' : 'n'))
+      return true;
+  }
+  return false;
+}
+
 std::string UpperStr(std::string_view text) {
   return platform::LocaleUpper(text);
 }

@@ -26,6 +26,8 @@ std::string StripBlanks(std::string_view text);
 // The writer's cleaning of names and texts: drops the two-character sequences "^m" and "\n"
 // (backslash, n) and the control characters; a text that had only those becomes " ".
 std::string CleanName(std::string_view text);
+// False when CleanName would give the text back unchanged.
+bool NeedsCleaning(std::string_view text);
 
 // Locale upper and lower casing, used for case-insensitive comparisons of names.
 std::string UpperStr(std::string_view text);

@@ -6,6 +6,8 @@
 #include <unicode/ustring.h>
 #include <unicode/utypes.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -111,30 +113,175 @@ std::string Convert(Converter& cv, std::string_view input, size_t growth, OnBad 
   return out;
 }
 
+// What iconv makes of one character, remembered: the code page is stateless, so a
+// character converts the same wherever it stands, and a drawing repeats the same few hundred
+// characters many thousand times. Entries are filled on first use from iconv itself, so the
+// cache can only ever agree with it. An entry packs, in one 64-bit word that threads may
+// fill at the same time (they all store the same value): bit 63 filled, bit 62 "too long,
+// ask iconv", bits 56-58 input bytes consumed, bits 48-50 output bytes, bits 0-31 output.
+constexpr uint64_t kFilled = uint64_t{1} << 63, kSlow = uint64_t{1} << 62;
+
+uint64_t Pack(size_t consumed, std::string_view out) {
+  if (out.size() > 4) return kFilled | kSlow;
+  uint64_t v = kFilled | (uint64_t{consumed} << 56) | (uint64_t{out.size()} << 48);
+  for (size_t i = 0; i < out.size(); ++i)
+    v |= uint64_t{static_cast<unsigned char>(out[i])} << (8 * i);
+  return v;
+}
+
+// Stores an entry's output at `out` (which has room for four bytes) and moves past it.
+inline char* PutPacked(char* out, uint64_t v) {
+  const uint32_t bytes = static_cast<uint32_t>(v);
+  std::memcpy(out, &bytes, 4);  // little-endian: the first output byte is the lowest
+  return out + ((v >> 48) & 7);
+}
+
+// Decoding: indexed by the byte at hand (0x80-0xFF) and the byte after it, or 0x100 past
+// the table's pairs for a byte that ends the input.
+std::atomic<uint64_t> gDecoded[128 * 257];
+// Encoding: indexed by the code point of the Basic Multilingual Plane.
+std::atomic<uint64_t> gEncoded[0x10000];
+
+// One step of iconv over `len` bytes; false where it stopped. `consumed` and `out` say what
+// it got through before that.
+bool Step(Converter& cv, const char* at, size_t len, size_t& consumed, std::string& out) {
+  cv.Reset();
+  char buf[16];
+  const char* in = at;
+  size_t inLeft = len;
+  char* dst = buf;
+  size_t outLeft = sizeof buf;
+  const bool ok = cv.Step(in, inLeft, dst, outLeft);
+  consumed = static_cast<size_t>(in - at);
+  out.assign(buf, sizeof buf - outLeft);
+  return ok;
+}
+
+// The character at `at`: a byte alone first, so that two single-byte characters never make
+// one entry; a pair only where the byte alone is the incomplete start of one.
+uint64_t DecodeOne(const char* at, size_t len) {
+  Converter& cv = Decoder();
+  size_t consumed = 0;
+  std::string out;
+  if (Step(cv, at, 1, consumed, out)) return Pack(1, out);
+  if (errno == EINVAL && len == 2 && Step(cv, at, 2, consumed, out) && consumed == 2)
+    return Pack(2, out);
+  // A stop at the first byte costs that byte one replacement, as in the general path.
+  return Pack(1, kReplacement);
+}
+
+uint64_t EncodeOne(std::string_view seq) {
+  size_t consumed = 0;
+  std::string out;
+  if (!Step(Encoder(), seq.data(), seq.size(), consumed, out) || consumed != seq.size())
+    return Pack(seq.size(), "?");
+  return Pack(seq.size(), out);
+}
+
 }  // namespace
 
 bool IsAscii(std::string_view bytes) {
-  for (unsigned char c : bytes)
-    if (c >= 0x80) return false;
+  const char* p = bytes.data();
+  size_t n = bytes.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    if (w & 0x8080808080808080u) return false;
+  }
+  for (; n > 0; ++p, --n)
+    if (static_cast<unsigned char>(*p) >= 0x80) return false;
   return true;
 }
 
 std::string Cp932ToUtf8(std::string_view bytes) {
   if (IsAscii(bytes)) return std::string(bytes);
+  // No byte becomes more than three: a pair or a single byte decodes to at most three bytes
+  // of UTF-8, as does the replacement for a byte that cannot be decoded. One more for the
+  // four-byte stores.
+  std::string out(bytes.size() * 3 + 1, '\0');
+  char* o = out.data();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  size_t i = 0;
+  const size_t n = bytes.size();
+  while (i < n) {
+    if (p[i] < 0x80) {
+      *o++ = static_cast<char>(p[i++]);
+      continue;
+    }
+    const bool last = i + 1 == n;
+    std::atomic<uint64_t>& slot = gDecoded[(p[i] - 0x80) * 257 + (last ? 0x100 : p[i + 1])];
+    uint64_t v = slot.load(std::memory_order_relaxed);
+    if (!(v & kFilled)) {
+      v = DecodeOne(bytes.data() + i, last ? 1 : 2);
+      slot.store(v, std::memory_order_relaxed);
+    }
+    if ((v & kSlow) || ((v >> 48) & 7) > 3) return detail::Cp932ToUtf8ByIconv(bytes);
+    o = PutPacked(o, v);
+    i += (v >> 56) & 7;
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
+}
+
+std::string Utf8ToCp932(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
+  // Never longer than the text: a character of two or more bytes becomes at most two, and a
+  // malformed byte one '?'. Two more for the four-byte stores.
+  std::string out(text.size() + 2, '\0');
+  char* o = out.data();
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    if (p[i] < 0x80) {
+      *o++ = static_cast<char>(p[i++]);
+      continue;
+    }
+    const size_t len = Utf8SeqLen(p + i, n - i);
+    if (len == 0) {  // malformed: one '?' per byte
+      *o++ = '?';
+      ++i;
+      continue;
+    }
+    char32_t cp = p[i] & (0x7F >> len);
+    for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
+    uint64_t v;
+    if (cp > 0xFFFF) {  // beyond the BMP, where the code page has nothing; rare enough
+      v = EncodeOne(text.substr(i, len));
+    } else {
+      std::atomic<uint64_t>& slot = gEncoded[cp];
+      v = slot.load(std::memory_order_relaxed);
+      if (!(v & kFilled)) {
+        v = EncodeOne(text.substr(i, len));
+        slot.store(v, std::memory_order_relaxed);
+      }
+    }
+    if ((v & kSlow) || ((v >> 48) & 7) > 2) return detail::Utf8ToCp932ByIconv(text);
+    o = PutPacked(o, v);
+    i += len;
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
+}
+
+namespace detail {
+
+std::string Cp932ToUtf8ByIconv(std::string_view bytes) {
   return Convert(Decoder(), bytes, 3, [](const char*, size_t, std::string& out) {
     out += kReplacement;
     return size_t{1};
   });
 }
 
-std::string Utf8ToCp932(std::string_view text) {
-  if (IsAscii(text)) return std::string(text);
+std::string Utf8ToCp932ByIconv(std::string_view text) {
   return Convert(Encoder(), text, 2, [](const char* in, size_t left, std::string& out) {
     out += '?';
     size_t n = Utf8SeqLen(reinterpret_cast<const unsigned char*>(in), left);
     return n == 0 ? size_t{1} : n;
   });
 }
+
+}  // namespace detail
 
 std::string Utf16ToUtf8(std::u16string_view units) {
   std::string out;

@@ -28,4 +28,11 @@ std::string LocaleLower(std::string_view text);
 // (unit for unit) UTF-16, so converters can skip the general path.
 bool IsAscii(std::string_view bytes);
 
+namespace detail {
+// The conversions above done by iconv over the whole text, with no remembered characters:
+// the reference the fast paths must agree with.
+std::string Cp932ToUtf8ByIconv(std::string_view bytes);
+std::string Utf8ToCp932ByIconv(std::string_view text);
+}  // namespace detail
+
 }  // namespace platform

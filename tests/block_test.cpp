@@ -94,6 +94,28 @@ TEST(Blocks, TreeOfNestedPlacements) {
   EXPECT_EQ(back.EntBlock[2].nNumber, 0u) << "an insert of nothing stores 0";
 }
 
+TEST(Blocks, WithoutTheTreeTheMarksAndTheSaveStayTheSame) {
+  TJwwData doc = NewDrawing(600);
+  AppendBlockDef(doc, 7, "unused");
+  AppendBlockDef(doc, 1, "A");
+  Append(doc.EntBlockDef.back(), Insert(2, 3, 0));
+  AppendBlockDef(doc, 2, "B");
+  Append(doc.EntBlockDef.back(), Line(0, 0, 1, 0));
+  Append(doc, Insert(1, 0, 0));
+  ScratchDir dir;
+  doc.MakeBlockTree();
+  const std::string withTree = Save(doc, dir / "tree.jww", 600);
+  doc.KeepBlockTree = false;
+  doc.MakeBlockTree();
+  EXPECT_EQ(doc.EntBlockTreeN, 0);
+  EXPECT_TRUE(doc.EntBlockTree.empty());
+  EXPECT_FALSE(doc.EntBlockDef[0].ref_flag);
+  EXPECT_TRUE(doc.EntBlockDef[1].ref_flag);
+  EXPECT_TRUE(doc.EntBlockDef[2].ref_flag) << "reached through A";
+  EXPECT_EQ(doc.EntBlockNum, 2);
+  EXPECT_EQ(Save(doc, dir / "marks.jww", 600), withTree);
+}
+
 TEST(Blocks, RotatedAndScaledPlacementAccumulates) {
   TJwwData doc = NewDrawing(600);
   AppendBlockDef(doc, 1, "A");

@@ -82,3 +82,35 @@ TEST(DayCount, NowIsToday) {
 }
 
 }  // namespace
+
+// The converters remember what iconv made of each character; they must give what iconv gives
+// over the whole text, for every character and every broken pair, wherever it stands.
+TEST(Cp932, RememberedCharactersAgreeWithIconvOnEveryCode) {
+  using platform::detail::Cp932ToUtf8ByIconv;
+  using platform::detail::Utf8ToCp932ByIconv;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const std::string alone(1, static_cast<char>(b));
+    ASSERT_EQ(Cp932ToUtf8("x" + alone), Cp932ToUtf8ByIconv("x" + alone)) << b;
+    for (int t = 0; t <= 0xFF; ++t) {
+      const std::string in = alone + static_cast<char>(t) + "\x82";
+      ASSERT_EQ(Cp932ToUtf8(in), Cp932ToUtf8ByIconv(in)) << b << " " << t;
+    }
+  }
+  for (char32_t cp = 0x80; cp <= 0x10FFFF; cp += cp < 0x10000 ? 1 : 0x1FF) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    std::string in = "a";
+    if (cp < 0x800) {
+      in += static_cast<char>(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+      in += static_cast<char>(0xE0 | (cp >> 12));
+      in += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+      in += static_cast<char>(0xF0 | (cp >> 18));
+      in += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      in += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    in += static_cast<char>(0x80 | (cp & 0x3F));
+    in += "\xE3\x81";  // and a character cut short behind it
+    ASSERT_EQ(Utf8ToCp932(in), Utf8ToCp932ByIconv(in)) << static_cast<uint32_t>(cp);
+  }
+}

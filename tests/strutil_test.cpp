@@ -41,6 +41,7 @@ TEST(StrUtil, StrippingAndCleaning) {
     EXPECT_EQ(StripCtrl(c.in), c.ctrl) << c.in;
     EXPECT_EQ(StripBlanks(c.in), c.blanks) << c.in;
     EXPECT_EQ(CleanName(c.in), c.clean) << c.in;
+    EXPECT_EQ(NeedsCleaning(c.in), c.clean != c.in) << c.in;
   }
 }
 

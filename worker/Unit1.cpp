@@ -56,6 +56,7 @@ void TForm1::JwInit() {
   jww::SetDefaultPenColor(1);
   JWW1.BindImageExp = true;
   JWW1.BindImageExr = true;
+  JWW1.KeepBlockTree = false;  // the job reads the definitions' marks, never the tree
   // The job's own folder inside TEMP, so that two workers never share picture files.
   work_ = TWorkFolder::Beside(AppPath);
   JWW1.BindImageFolder = work_.Path();
