@@ -81,7 +81,7 @@ void RunSweep(std::vector<SweepItem>& items, const SweepOptions& o, std::ostream
     // Each worker thread has its document and its own picture folder.
     worker::TWorkFolder folder = worker::TWorkFolder::Private();
     jww::TJwwData doc;
-    doc.BindImageFolder = folder.Path();
+    doc.BindImageFolderOnDemand = [&folder] { return folder.Path(); };
     doc.BindImageExp = doc.BindImageExr = true;
     doc.KeepBlockTree = false;
     for (size_t i = next++; i < items.size(); i = next++) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,7 +82,8 @@ class TJwwData {
   void BindImagePack();
   void BindImageCopy(const std::string& dst);
   void BindImageDeleteFile();
-  // The file in BindImageFolder that holds the picture stored under `name`.
+  // The file in BindImageFolder that holds the picture stored under `name`; an empty path
+  // while there is no folder, so that nothing outside one is ever read, made or removed.
   std::filesystem::path BindImagePath(std::string_view name) const;
 
   // Header.
@@ -153,6 +155,10 @@ class TJwwData {
   int32_t EntBlockNum = 0;
 
   std::string BindImageFolder;
+  // When set, asked for the folder the first time a load has a picture to extract and
+  // BindImageFolder is empty; what it returns becomes BindImageFolder. Most drawings carry
+  // no pictures, and a folder made and removed for each of them is a cost of its own.
+  std::function<std::string()> BindImageFolderOnDemand;
   std::vector<TBindImageType> BindImage;
   int32_t BindImageN = 0;
   bool BindImageExp = false;

@@ -124,6 +124,7 @@ std::string BindImageFileName(std::string_view name) {
 }
 
 std::filesystem::path TJwwData::BindImagePath(std::string_view name) const {
+  if (BindImageFolder.empty()) return {};
   return std::filesystem::path(BindImageFolder + BindImageFileName(name));
 }
 
@@ -141,7 +142,7 @@ void TJwwData::ReadImageSection(TJwwIn& s) {
                                          " is larger than the rest of the file could hold");
   BindImage.assign(static_cast<size_t>(count), TBindImageType{});
   BindImageN = count;
-  const bool extract = BindImageExp && !BindImageFolder.empty();
+  bool extract = BindImageExp && (!BindImageFolder.empty() || BindImageFolderOnDemand);
   std::vector<uint8_t> buf(kCopyBlock);
   for (TBindImageType& img : BindImage) {
     if (s.trace) s.Note("picture " + std::to_string(&img - BindImage.data()));
@@ -149,6 +150,12 @@ void TJwwData::ReadImageSection(TJwwIn& s) {
     s.Get(img.Fsize);
     if (img.Fname.empty() || img.Fsize == 0) continue;
     const uint64_t size = img.Fsize > 0 ? static_cast<uint64_t>(img.Fsize) : 0;
+    if (extract && BindImageFolder.empty()) {
+      BindImageFolder = BindImageFolderOnDemand();
+      // No folder could be made: the pictures are skipped, and a job that needs one of
+      // them learns it from the missing file.
+      extract = !BindImageFolder.empty();
+    }
     if (!extract) {
       s.Skip(size);
       continue;

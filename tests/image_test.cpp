@@ -221,6 +221,68 @@ TEST(Images, CutAndOddSections) {
   EXPECT_EQ(h.Load(Section({}, -3)).BindImageN, 0);
 }
 
+TEST(Images, TheFolderIsAskedForOnlyWhenAPictureArrives) {
+  Pictures p;
+  p.Add("a.bmp", "AAAA");
+  p.Reference("a.bmp");
+  ASSERT_TRUE(p.doc.FileOut(p.files / "with.jww", 700));
+  p.doc.BindImage.clear();
+  p.doc.BindImageN = 0;
+  ASSERT_TRUE(p.doc.FileOut(p.files / "without.jww", 700));
+  ASSERT_TRUE(p.doc.FileOut(p.files / "old.jww", 600));
+
+  for (const char* name : {"without.jww", "old.jww", "with.jww"}) {
+    SCOPED_TRACE(name);
+    int asked = 0;
+    TJwwData back;
+    back.BindImageExp = back.BindImageExr = true;
+    back.BindImageFolderOnDemand = [&] {
+      ++asked;
+      return p.out.string() + "/";
+    };
+    ASSERT_TRUE(back.FileIn(p.files / name)) << back.LastError;
+    const bool pictures = std::string(name) == "with.jww";
+    EXPECT_EQ(asked, pictures ? 1 : 0);
+    if (pictures) {
+      EXPECT_EQ(ReadFile(p.out / "a.bmp"), "AAAA");
+    }
+  }
+
+  // A folder that cannot be made: the picture is skipped and nothing is written anywhere.
+  TJwwData none;
+  none.BindImageExp = none.BindImageExr = true;
+  none.BindImageFolderOnDemand = [] { return std::string(); };
+  ASSERT_TRUE(none.FileIn(p.files / "with.jww")) << none.LastError;
+  ASSERT_EQ(none.BindImageN, 1);
+  EXPECT_EQ(none.BindImagePath("a.bmp"), fs::path());
+}
+
+TEST(Images, WithoutAFolderNoFileOutsideOneIsTouched) {
+  // A picture list with no folder must not take its names as paths of the current folder.
+  ScratchDir cwd;
+  const fs::path before = fs::current_path();
+  fs::current_path(cwd.path());
+  WriteFile(cwd / "a.bmp", "user's own");
+  TJwwData doc = NewDrawing(700);
+  doc.BindImageExp = doc.BindImageExr = true;
+  doc.BindImage.push_back({"a.bmp", 10, false});
+  doc.BindImage.push_back({"a.bmp.gz", 10, false});
+  doc.BindImageN = 2;
+  Append(doc, Text("^@BM%temp%a.bmp,100,80"));
+  doc.BindImageExplode();
+  doc.BindImagePack();
+  EXPECT_TRUE(doc.FileOut(cwd / "d.jww", 700)) << doc.LastError;
+  doc.BindImageDeleteFile();
+  doc.BindImageDeleteNonGzFile();
+  fs::current_path(before);
+  EXPECT_EQ(ReadFile(cwd / "a.bmp"), "user's own");
+  EXPECT_EQ(FilesIn(cwd.path()), (std::vector<std::string>{"a.bmp", "d.jww"}));
+  TJwwData back;
+  back.BindImageExr = true;  // the list only
+  ASSERT_TRUE(back.FileIn(cwd / "d.jww"));
+  EXPECT_EQ(back.BindImageN, 0) << "no picture of the current folder was embedded";
+}
+
 TEST(Images, WithBothFlagsOffTheSectionIsNeitherReadNorWritten) {
   HandMade h;
   WriteFile(h.p.files / "h.jww", h.lists + Section({{"a.bmp", "AAA"}}));

@@ -192,3 +192,34 @@ TEST(WorkerJob, ARefusedDrawingWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WorkFolder, MadeOnFirstUseOnlyAndRemovedWhenEmpty) {
+  ScratchDir dir;
+  const std::string app = dir.path().string() + "/";
+  {
+    worker::TWorkFolder f = worker::TWorkFolder::Beside(app);
+    EXPECT_FALSE(std::filesystem::exists(dir / "TEMP")) << "nothing before it is needed";
+    const std::string path = f.Path();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(path.starts_with(app + "TEMP/job-"));
+    EXPECT_EQ(f.Path(), path) << "one folder for the job";
+    WriteFile(path + "left.bmp", "x");
+    f.Remove();
+    EXPECT_TRUE(std::filesystem::exists(path + "left.bmp")) << "files are never deleted";
+    std::filesystem::remove(path + "left.bmp");
+    std::filesystem::remove(path);
+    std::filesystem::remove(dir / "TEMP");
+  }
+  {
+    worker::TWorkFolder f = worker::TWorkFolder::Beside(app);
+    const std::string path = f.Path();
+    worker::TWorkFolder moved = std::move(f);
+    EXPECT_EQ(moved.Path(), path);
+    EXPECT_TRUE(std::filesystem::exists(path));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "TEMP")) << "the moved folder is removed once";
+}
+
+}  // namespace

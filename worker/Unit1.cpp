@@ -58,8 +58,9 @@ void TForm1::JwInit() {
   JWW1.BindImageExr = true;
   JWW1.KeepBlockTree = false;  // the job reads the definitions' marks, never the tree
   // The job's own folder inside TEMP, so that two workers never share picture files.
+  // Made only when a drawing brings pictures.
   work_ = TWorkFolder::Beside(AppPath);
-  JWW1.BindImageFolder = work_.Path();
+  JWW1.BindImageFolderOnDemand = [this] { return work_.Path(); };
 }
 
 void TForm1::FormShow() {

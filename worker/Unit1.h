@@ -17,6 +17,9 @@ class TForm1 {
  public:
   // `programPath` is the worker's own file; `args` the command-line arguments after it.
   TForm1(std::string programPath, std::vector<std::string> args);
+  // The document asks the form for its picture folder, so the form stays where it is.
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
 
   void FormCreate();
   void FormShow();

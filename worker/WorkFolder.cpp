@@ -19,25 +19,35 @@ std::string MakeUnder(const std::string& parent, const char* prefix) {
 
 TWorkFolder TWorkFolder::Beside(const std::string& appPath) {
   TWorkFolder f;
-  const std::string temp = appPath + "TEMP";
-  std::error_code ec;
-  std::filesystem::create_directories(temp, ec);
-  f.path_ = MakeUnder(temp + "/", "job-");
-  if (!f.path_.empty()) {
-    f.temp_ = temp;
-    return f;
-  }
-  return Private();
+  f.appPath_ = appPath;
+  return f;
 }
 
 TWorkFolder TWorkFolder::Private() {
   TWorkFolder f;
+  f.private_ = true;
+  return f;
+}
+
+const std::string& TWorkFolder::Path() {
+  if (!path_.empty() || tried_) return path_;
+  tried_ = true;
+  if (!private_) {
+    const std::string temp = appPath_ + "TEMP";
+    std::error_code ec;
+    std::filesystem::create_directories(temp, ec);
+    path_ = MakeUnder(temp + "/", "job-");
+    if (!path_.empty()) {
+      temp_ = temp;
+      return path_;
+    }
+  }
   std::error_code ec;
   std::string base = std::filesystem::temp_directory_path(ec).string();
   if (ec || base.empty()) base = "/tmp";
   if (base.back() != '/') base += '/';
-  f.path_ = MakeUnder(base, "dotsweep-");
-  return f;
+  path_ = MakeUnder(base, "dotsweep-");
+  return path_;
 }
 
 void TWorkFolder::Remove() {
@@ -45,6 +55,7 @@ void TWorkFolder::Remove() {
   if (!temp_.empty()) ::rmdir(temp_.c_str());
   path_.clear();
   temp_.clear();
+  tried_ = false;
 }
 
 }  // namespace worker
