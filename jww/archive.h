@@ -84,6 +84,15 @@ class TJwwIn {
     return got;
   }
 
+  // The next n bytes in place, consumed, when the buffer holds them all; null otherwise (then
+  // nothing is consumed). Saves copying a record's fixed part before decoding it.
+  const uint8_t* Take(size_t n) {
+    if (n > static_cast<size_t>(end_ - cur_)) return nullptr;
+    const uint8_t* here = cur_;
+    cur_ += n;
+    return here;
+  }
+
   // True once any read or skip found the data ended before what it asked for: the file is
   // shorter than its own structure says.
   bool RanShort() const { return ranShort_; }

@@ -7,7 +7,6 @@
 
 #include "jww/internal.h"
 #include "jww/strutil.h"
-#include "platform/memory.h"
 
 namespace jww {
 namespace {
@@ -20,12 +19,15 @@ constexpr size_t AttrSize(int32_t ver) {
 constexpr std::string_view kClassOf[8] = {"",          "CDataSen",    "CDataEnko",  "CDataTen",
                                           "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock"};
 
-// Reads a record's fixed part in one piece. Bytes that do not arrive stay zero, as in the
-// fresh record they are read into; a read that delivers nothing at all raises when checked.
-void ReadFixed(TJwwIn& s, uint8_t* buf, size_t size, bool checked) {
+// A record's fixed part, in place in the read buffer when it lies there whole, else read into
+// `buf`. Bytes that do not arrive stay zero, as in the fresh record they are read into; a read
+// that delivers nothing at all raises when checked.
+const uint8_t* ReadFixed(TJwwIn& s, uint8_t* buf, size_t size, bool checked) {
+  if (const uint8_t* here = s.Take(size)) return here;
   const size_t got = s.Read(buf, size);
   if (got < size) std::memset(buf + got, 0, size - got);
   if (checked && got == 0) ThrowIO(TJwwErrorKind::Truncated, "the file ends inside a record");
+  return buf;
 }
 
 // ---- Reading records ----
@@ -33,8 +35,7 @@ void ReadFixed(TJwwIn& s, uint8_t* buf, size_t size, bool checked) {
 void ReadLine(TJwwIn& s, int32_t ver, TEntJwwLine& r, bool checked) {
   uint8_t buf[kAttrWide + 32];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 32, checked);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 32, checked)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.start_x), d(r.start_y), d(r.end_x), d(r.end_y);
 }
@@ -42,8 +43,7 @@ void ReadLine(TJwwIn& s, int32_t ver, TEntJwwLine& r, bool checked) {
 void ReadEnko(TJwwIn& s, int32_t ver, TEntJwwEnko& r) {
   uint8_t buf[kAttrWide + 60];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 60, true);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 60, true)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.start_x), d(r.start_y), d(r.dHankei), d(r.radKaishiKaku), d(r.radEnkoKaku);
   d(r.radKatamukiKaku), d(r.dHenpeiRitsu), d(r.bZenEnFlg);
@@ -52,14 +52,12 @@ void ReadEnko(TJwwIn& s, int32_t ver, TEntJwwEnko& r) {
 void ReadTen(TJwwIn& s, int32_t ver, TEntJwwTen& r, bool checked) {
   uint8_t buf[kAttrWide + 20];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 20, checked);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 20, checked)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.start_x), d(r.start_y), d(r.bKariten);
   if (r.att.nPenStyle == 100) {
     uint8_t extra[20];
-    ReadFixed(s, extra, sizeof extra, false);
-    TDecoder e{extra};
+    TDecoder e{ReadFixed(s, extra, sizeof extra, false)};
     e(r.nCode), e(r.radKaitenKaku), e(r.dBairitsu);
   }
 }
@@ -67,8 +65,7 @@ void ReadTen(TJwwIn& s, int32_t ver, TEntJwwTen& r, bool checked) {
 void ReadMoji(TJwwData& doc, TJwwIn& s, int32_t ver, TEntJwwMoji& r) {
   uint8_t buf[kAttrWide + 68];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 68, true);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 68, true)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.start_x), d(r.start_y), d(r.end_x), d(r.end_y), d(r.nMojiShu);
   d(r.dSizeX), d(r.dSizeY), d(r.dKankaku), d(r.degKakudo);
@@ -106,8 +103,7 @@ void ReadSunpo(TJwwData& doc, TJwwIn& s, int32_t ver, TEntJwwSunpo& r) {
 void ReadSolid(TJwwIn& s, int32_t ver, TEntJwwSolid& r) {
   uint8_t buf[kAttrWide + 64];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 64, true);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 64, true)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.start_x), d(r.start_y), d(r.end_x), d(r.end_y);
   d(r.DPoint2_x), d(r.DPoint2_y), d(r.DPoint3_x), d(r.DPoint3_y);
@@ -118,8 +114,7 @@ void ReadSolid(TJwwIn& s, int32_t ver, TEntJwwSolid& r) {
 void ReadBlock(TJwwIn& s, int32_t ver, TEntJwwBlock& r) {
   uint8_t buf[kAttrWide + 44];
   const size_t a = AttrSize(ver);
-  ReadFixed(s, buf, a + 44, true);
-  TDecoder d{buf};
+  TDecoder d{ReadFixed(s, buf, a + 44, true)};
   DecodeAttr(d, a == kAttrWide, r.att);
   d(r.DPKijunTen_x), d(r.DPKijunTen_y), d(r.dBairitsuX), d(r.dBairitsuY), d(r.radKaitenKaku);
   d(r.nNumber);
@@ -189,10 +184,8 @@ void MakeRoom(V& v, uint32_t n, uint64_t bytesLeft, uint64_t minRecord) {
   try {
     v.reserve(v.size() + static_cast<size_t>(most));
   } catch (const std::bad_alloc&) {
-    return;  // the list grows step by step instead
+    // the list grows step by step instead
   }
-  platform::PreferHugePages(v.data() + v.size(),
-                            (v.capacity() - v.size()) * sizeof(typename V::value_type));
 }
 
 void MakeRoom(TListRef& l, uint32_t n, uint64_t bytesLeft, int32_t ver) {
