@@ -1,6 +1,10 @@
 #include "jww/archive.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/file.h"
 
@@ -8,6 +12,9 @@ namespace jww {
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
+// Large enough that handing buffers to the writing thread costs little, small enough that the
+// two stay in the cache.
+constexpr size_t kOutBufferSize = 256 * 1024;
 
 const char* MessageOf(TJwwErrorKind kind) {
   switch (kind) {
@@ -95,12 +102,101 @@ uint64_t TJwwIn::Skip(uint64_t n) {
   return done;
 }
 
-TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kBufferSize) {}
+// The thread that writes full buffers to the file; one buffer at a time is in its hands.
+struct TJwwOut::Writer {
+  explicit Writer(platform::File& f) : file(f), thread([this] { Run(); }) {}
+  ~Writer() {
+    {
+      std::lock_guard lock(m);
+      stop = true;
+    }
+    wake.notify_all();
+    thread.join();  // a write in flight ends first: its buffer must outlive it
+  }
+
+  // Starts writing n bytes at data; the caller keeps them unchanged until Wait returns.
+  void Give(const uint8_t* data, size_t n) {
+    {
+      std::lock_guard lock(m);
+      pending = data;
+      size = n;
+    }
+    wake.notify_all();
+  }
+
+  // Waits until no write is in flight; the first failure, if any, stays reported.
+  std::error_code Wait() {
+    std::unique_lock lock(m);
+    done.wait(lock, [&] { return pending == nullptr; });
+    return failure;
+  }
+
+  void Run() {
+    std::unique_lock lock(m);
+    for (;;) {
+      wake.wait(lock, [&] { return pending != nullptr || stop; });
+      if (pending == nullptr) return;
+      const uint8_t* data = pending;
+      const size_t n = size;
+      lock.unlock();
+      std::error_code ec;
+      // After a failure nothing more goes to the file: the save is lost already.
+      const bool ok = failure ? false : file.WriteAll(data, n, ec);
+      lock.lock();
+      if (!ok && !failure) failure = ec ? ec : std::make_error_code(std::errc::io_error);
+      pending = nullptr;
+      done.notify_all();
+    }
+  }
+
+  platform::File& file;
+  std::mutex m;
+  std::condition_variable wake, done;
+  const uint8_t* pending = nullptr;
+  size_t size = 0;
+  bool stop = false;
+  std::error_code failure;
+  std::thread thread;  // last: it starts once everything it uses exists
+};
+
+TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kOutBufferSize) {}
 
 TJwwOut::TJwwOut(std::string& memory) : memory_(&memory) {}
 
+TJwwOut::~TJwwOut() = default;
+
+void TJwwOut::AwaitWriter() {
+  if (!writer_) return;
+  if (const std::error_code ec = writer_->Wait()) ThrowIO(TJwwErrorKind::Write, ec.message());
+}
+
+// Gives the full buffer to the writing thread and goes on in the other one.
+void TJwwOut::HandOver() {
+  if (!writer_ && !alone_) {
+    try {
+      spare_.resize(kOutBufferSize);
+      writer_ = std::make_unique<Writer>(*file_);
+    } catch (const std::system_error&) {
+      alone_ = true;
+    } catch (const std::bad_alloc&) {
+      alone_ = true;
+    }
+  }
+  if (!writer_) {
+    Flush();
+    return;
+  }
+  AwaitWriter();  // the spare buffer is free again
+  writer_->Give(buf_.data(), used_);
+  std::swap(buf_, spare_);
+  flushed_ += used_;
+  used_ = 0;
+}
+
 void TJwwOut::Flush() {
-  if (memory_ || used_ == 0) return;
+  if (memory_) return;
+  AwaitWriter();
+  if (used_ == 0) return;
   std::error_code ec;
   if (!file_->WriteAll(buf_.data(), used_, ec)) ThrowIO(TJwwErrorKind::Write, ec.message());
   flushed_ += used_;
@@ -108,8 +204,15 @@ void TJwwOut::Flush() {
 }
 
 void TJwwOut::WriteSlow(const void* src, size_t n) {
-  Flush();
+  // Fill the buffer to its end first, so that every hand-over is a whole buffer.
+  const size_t room = buf_.size() - used_;
+  std::memcpy(buf_.data() + used_, src, room);
+  used_ += room;
+  src = static_cast<const uint8_t*>(src) + room;
+  n -= room;
+  HandOver();
   if (n >= buf_.size()) {
+    AwaitWriter();
     std::error_code ec;
     if (!file_->WriteAll(src, n, ec)) ThrowIO(TJwwErrorKind::Write, ec.message());
     flushed_ += n;

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -135,10 +136,15 @@ class TJwwIn {
 
 // Writes through a buffer to a file or appends to a byte string. Every short write and
 // every failed flush raises EJwwIOError, so a full disk cannot pass unnoticed.
+//
+// A file is written by a thread of its own once the first buffer fills: while the system
+// copies one buffer into the file the next one is filled, so a large drawing's encoding and
+// its writing overlap. A write that fails raises at the next hand-over or flush.
 class TJwwOut {
  public:
   explicit TJwwOut(platform::File& file);
   explicit TJwwOut(std::string& memory);
+  ~TJwwOut();
   TJwwOut(const TJwwOut&) = delete;
   TJwwOut& operator=(const TJwwOut&) = delete;
 
@@ -161,7 +167,8 @@ class TJwwOut {
     Write(&v, sizeof v);
   }
 
-  // Hands the buffered bytes to the file; raises on failure.
+  // Hands the buffered bytes to the file and waits until every byte is written; raises on
+  // failure.
   void Flush();
   uint64_t Position() const { return memory_ ? memory_->size() : flushed_ + used_; }
 
@@ -169,10 +176,15 @@ class TJwwOut {
 
  private:
   void WriteSlow(const void* src, size_t n);
+  void HandOver();
+  void AwaitWriter();
 
+  struct Writer;
   platform::File* file_ = nullptr;
   std::string* memory_ = nullptr;
-  std::vector<uint8_t> buf_;
+  std::unique_ptr<Writer> writer_;
+  bool alone_ = false;  // no thread could be started: every write is made here
+  std::vector<uint8_t> buf_, spare_;
   size_t used_ = 0;
   uint64_t flushed_ = 0;
 };

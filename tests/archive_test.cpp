@@ -234,15 +234,56 @@ TEST(InStream, FileReadsCrossBufferBoundaries) {
   EXPECT_EQ(s.Remaining(), 0u);
 }
 
-TEST(OutStream, AFullDiskRaisesAtTheFlush) {
-  std::error_code ec;
-  platform::File f = platform::File::CreateOrTruncate("/dev/full", ec);
-  if (!f.IsOpen()) GTEST_SKIP() << "no /dev/full";
-  TJwwOut s(f);
-  s.Put(uint32_t{1});
-  EXPECT_THROW(s.Flush(), EJwwIOError);
-  std::string big(200000, 'x');
-  EXPECT_THROW(s.Write(big.data(), big.size()), EJwwIOError);
+TEST(OutStream, AFullDiskRaisesByTheFlushWhateverTheWriteSizes) {
+  // A small write fails at the flush; writes past the buffers fail in the writing thread
+  // and raise at the next hand-over, and the flush after them raises too.
+  for (size_t size : {size_t{4}, size_t{200000}, size_t{300000}, size_t{3} << 20}) {
+    std::error_code ec;
+    platform::File f = platform::File::CreateOrTruncate("/dev/full", ec);
+    if (!f.IsOpen()) GTEST_SKIP() << "no /dev/full";
+    TJwwOut s(f);
+    std::string block(size, 'x');
+    bool raised = false;
+    try {
+      s.Write(block.data(), block.size());
+      s.Write(block.data(), block.size());
+    } catch (const EJwwIOError& e) {
+      EXPECT_EQ(e.kind(), TJwwErrorKind::Write);
+      raised = true;
+    }
+    if (size >= (size_t{1} << 20)) {
+      EXPECT_TRUE(raised) << size << " bytes: raised only at the end";
+    }
+    EXPECT_THROW(s.Flush(), EJwwIOError) << size << " bytes";
+  }
+}
+
+TEST(OutStream, AFileArrivesWholeInOrder) {
+  // Pieces of every size, from single numbers to more than the buffers hold, so that the
+  // writing thread takes many hand-overs and a direct write in between.
+  testsupport::ScratchDir dir;
+  std::string expected;
+  {
+    std::error_code ec;
+    platform::File f = platform::File::CreateOrTruncate(dir / "out", ec);
+    ASSERT_TRUE(f.IsOpen()) << ec.message();
+    TJwwOut s(f);
+    uint32_t x = 1;
+    for (size_t piece : {size_t{1}, size_t{7}, size_t{4096}, size_t{262143}, size_t{600000},
+                         size_t{3}, size_t{262144}, size_t{100000}, size_t{1} << 20, size_t{5}}) {
+      for (int rep = 0; rep < 3; ++rep) {
+        std::string bytes(piece, '\0');
+        for (char& c : bytes) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+        s.Write(bytes.data(), bytes.size());
+        expected += bytes;
+        s.Put(static_cast<uint16_t>(x));
+        expected.append(reinterpret_cast<const char*>(&x), 2);
+        EXPECT_EQ(s.Position(), expected.size());
+      }
+    }
+    s.Flush();
+  }
+  EXPECT_EQ(testsupport::ReadFile(dir / "out"), expected);
 }
 
 }  // namespace
