@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -12,9 +13,9 @@ namespace jww {
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
-// Large enough that handing buffers to the writing thread costs little, small enough that the
-// two stay in the cache.
-constexpr size_t kOutBufferSize = 256 * 1024;
+// Buffers that pass between threads: large enough that handing them over costs little,
+// small enough that the two stay in the cache.
+constexpr size_t kSharedBufferSize = 256 * 1024;
 
 const char* MessageOf(TJwwErrorKind kind) {
   switch (kind) {
@@ -102,93 +103,102 @@ uint64_t TJwwIn::Skip(uint64_t n) {
   return done;
 }
 
-// The thread that writes full buffers to the file; one buffer at a time is in its hands.
-struct TJwwOut::Writer {
-  explicit Writer(platform::File& f) : file(f), thread([this] { Run(); }) {}
-  ~Writer() {
+// Runs one operation at a time, handed over by the thread that owns the stream.
+class TJwwIoThread {
+ public:
+  TJwwIoThread() : thread_([this] { Run(); }) {}  // raises std::system_error
+  TJwwIoThread(const TJwwIoThread&) = delete;
+  TJwwIoThread& operator=(const TJwwIoThread&) = delete;
+  ~TJwwIoThread() {
     {
-      std::lock_guard lock(m);
-      stop = true;
+      std::lock_guard lock(m_);
+      stop_ = true;
     }
-    wake.notify_all();
-    thread.join();  // a write in flight ends first: its buffer must outlive it
+    wake_.notify_all();
+    thread_.join();  // an operation handed over runs to its end first
   }
 
-  // Starts writing n bytes at data; the caller keeps them unchanged until Wait returns.
-  void Give(const uint8_t* data, size_t n) {
+  // The previous operation must have been waited for.
+  void Start(std::function<void()> op) {
     {
-      std::lock_guard lock(m);
-      pending = data;
-      size = n;
+      std::lock_guard lock(m_);
+      op_ = std::move(op);
     }
-    wake.notify_all();
+    wake_.notify_all();
   }
 
-  // Waits until no write is in flight; the first failure, if any, stays reported.
-  std::error_code Wait() {
-    std::unique_lock lock(m);
-    done.wait(lock, [&] { return pending == nullptr; });
-    return failure;
+  // Returns once the operation handed over, if any, has ended; what it wrote is then seen.
+  void Wait() {
+    std::unique_lock lock(m_);
+    done_.wait(lock, [&] { return !op_; });
   }
 
+ private:
   void Run() {
-    std::unique_lock lock(m);
+    std::unique_lock lock(m_);
     for (;;) {
-      wake.wait(lock, [&] { return pending != nullptr || stop; });
-      if (pending == nullptr) return;
-      const uint8_t* data = pending;
-      const size_t n = size;
+      wake_.wait(lock, [&] { return op_ || stop_; });
+      if (!op_) return;
       lock.unlock();
-      std::error_code ec;
-      // After a failure nothing more goes to the file: the save is lost already.
-      const bool ok = failure ? false : file.WriteAll(data, n, ec);
+      op_();  // the owner leaves op_ alone until Wait sees it done
       lock.lock();
-      if (!ok && !failure) failure = ec ? ec : std::make_error_code(std::errc::io_error);
-      pending = nullptr;
-      done.notify_all();
+      op_ = nullptr;
+      done_.notify_all();
     }
   }
 
-  platform::File& file;
-  std::mutex m;
-  std::condition_variable wake, done;
-  const uint8_t* pending = nullptr;
-  size_t size = 0;
-  bool stop = false;
-  std::error_code failure;
-  std::thread thread;  // last: it starts once everything it uses exists
+  std::mutex m_;
+  std::condition_variable wake_, done_;
+  std::function<void()> op_;
+  bool stop_ = false;
+  std::thread thread_;  // last: it starts once everything it uses exists
 };
 
-TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kOutBufferSize) {}
+namespace {
+
+// A thread for a stream, or null when the system will not start one; the stream then does
+// its writes itself.
+std::unique_ptr<TJwwIoThread> StartIoThread() {
+  try {
+    return std::make_unique<TJwwIoThread>();
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kSharedBufferSize) {}
 
 TJwwOut::TJwwOut(std::string& memory) : memory_(&memory) {}
 
 TJwwOut::~TJwwOut() = default;
 
 void TJwwOut::AwaitWriter() {
-  if (!writer_) return;
-  if (const std::error_code ec = writer_->Wait()) ThrowIO(TJwwErrorKind::Write, ec.message());
+  if (!io_) return;
+  io_->Wait();
+  if (writeError_) ThrowIO(TJwwErrorKind::Write, writeError_.message());
 }
 
 // Gives the full buffer to the writing thread and goes on in the other one.
 void TJwwOut::HandOver() {
-  if (!writer_ && !alone_) {
-    try {
-      spare_.resize(kOutBufferSize);
-      writer_ = std::make_unique<Writer>(*file_);
-    } catch (const std::system_error&) {
-      alone_ = true;
-    } catch (const std::bad_alloc&) {
-      alone_ = true;
-    }
+  if (!io_ && !alone_) {
+    spare_.resize(kSharedBufferSize);
+    io_ = StartIoThread();
+    alone_ = !io_;
   }
-  if (!writer_) {
+  if (!io_) {
     Flush();
     return;
   }
   AwaitWriter();  // the spare buffer is free again
-  writer_->Give(buf_.data(), used_);
   std::swap(buf_, spare_);
+  io_->Start([this, data = spare_.data(), n = used_] {
+    // After a failure nothing more goes to the file: the save is lost already.
+    if (writeError_) return;
+    if (!file_->WriteAll(data, n, writeError_) && !writeError_)
+      writeError_ = std::make_error_code(std::errc::io_error);
+  });
   flushed_ += used_;
   used_ = 0;
 }

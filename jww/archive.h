@@ -10,6 +10,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <type_traits>
 #include <vector>
 
@@ -18,6 +19,8 @@ class File;
 }
 
 namespace jww {
+
+class TJwwIoThread;  // a stream's file operations, one at a time, on a thread of its own
 
 static_assert(std::endian::native == std::endian::little,
               "the archive streams copy little-endian file numbers straight into memory");
@@ -179,14 +182,15 @@ class TJwwOut {
   void HandOver();
   void AwaitWriter();
 
-  struct Writer;
   platform::File* file_ = nullptr;
   std::string* memory_ = nullptr;
-  std::unique_ptr<Writer> writer_;
-  bool alone_ = false;  // no thread could be started: every write is made here
-  std::vector<uint8_t> buf_, spare_;
+  bool alone_ = false;                // no thread could be started: every write is made here
+  std::vector<uint8_t> buf_, spare_;  // spare_: the buffer the thread writes
   size_t used_ = 0;
   uint64_t flushed_ = 0;
+  std::error_code writeError_;        // the thread's first failure
+  std::unique_ptr<TJwwIoThread> io_;  // last, so gone first: a write in flight ends before
+                                      // the buffer it writes
 };
 
 }  // namespace jww

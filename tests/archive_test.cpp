@@ -212,26 +212,42 @@ TEST(InStream, NumbersKeepTheirOldValueAtTheEnd) {
 }
 
 TEST(InStream, FileReadsCrossBufferBoundaries) {
-  testsupport::ScratchDir dir;
-  std::string data(200000, '\0');
-  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
-  testsupport::WriteFile(dir / "f", data);
-  std::error_code ec;
-  platform::File f = platform::File::OpenRead(dir / "f", ec);
-  TJwwIn s(f);
-  EXPECT_EQ(s.Size(), data.size());
-  std::string got(data.size(), '\0');
-  size_t pos = 0;
-  for (size_t step : {1u, 3u, 65535u, 2u, 100000u}) {
-    ASSERT_EQ(s.Read(got.data() + pos, step), step);
-    pos += step;
+  // Every kind of read, take and skip lands across buffer boundaries, reads longer than the
+  // buffer among them, and a file that is a whole number of buffers long ends like any other.
+  for (size_t length : {size_t{200000}, size_t{3000017}, size_t{64} << 10 << 4}) {
+    testsupport::ScratchDir dir;
+    std::string data(length, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 65536);
+    testsupport::WriteFile(dir / "f", data);
+    std::error_code ec;
+    platform::File f = platform::File::OpenRead(dir / "f", ec);
+    TJwwIn s(f);
+    EXPECT_EQ(s.Size(), data.size());
+    size_t pos = 0;
+    std::string got;
+    for (size_t round = 0; pos + 400000 < length; ++round) {
+      for (size_t step :
+           {size_t{1}, size_t{3}, size_t{65535}, size_t{2}, size_t{100000}, size_t{262144}}) {
+        got.assign(step, '\0');
+        ASSERT_EQ(s.Read(got.data(), step), step) << length << " at " << pos;
+        ASSERT_EQ(got, data.substr(pos, step)) << length << " at " << pos;
+        pos += step;
+        if (const uint8_t* here = s.Take(5)) {
+          ASSERT_EQ(std::string(reinterpret_cast<const char*>(here), 5), data.substr(pos, 5));
+          pos += 5;
+        }
+      }
+      EXPECT_EQ(s.Skip(10 + round * 70000), 10 + round * 70000);
+      pos += 10 + round * 70000;
+      EXPECT_EQ(s.Position(), pos);
+    }
+    got.assign(data.size(), '\0');
+    got.resize(s.Read(got.data(), got.size()));
+    EXPECT_EQ(got, data.substr(pos)) << length;
+    EXPECT_EQ(s.Remaining(), 0u);
+    EXPECT_EQ(s.Skip(1), 0u);
+    EXPECT_TRUE(s.RanShort());
   }
-  EXPECT_EQ(s.Skip(10), 10u);
-  pos += 10;
-  EXPECT_EQ(s.Read(got.data() + pos, got.size()), data.size() - pos);
-  EXPECT_EQ(got.substr(0, 165541), data.substr(0, 165541));
-  EXPECT_EQ(got.substr(165551), data.substr(165551));
-  EXPECT_EQ(s.Remaining(), 0u);
 }
 
 TEST(OutStream, AFullDiskRaisesByTheFlushWhateverTheWriteSizes) {
