@@ -170,6 +170,12 @@ class TJwwOut {
     Write(&v, sizeof v);
   }
 
+  // Room for n bytes in the buffer, to be filled in place and then committed; null when the
+  // buffer lacks the room (a stream into a string has none), and the bytes then go to Write.
+  // Saves building a record aside and copying it in.
+  uint8_t* Room(size_t n) { return n <= buf_.size() - used_ ? buf_.data() + used_ : nullptr; }
+  void Commit(size_t n) { used_ += n; }
+
   // Hands the buffered bytes to the file and waits until every byte is written; raises on
   // failure.
   void Flush();

@@ -213,38 +213,34 @@ void Trim(V& v) {
 // ---- Writing records ----
 
 void WriteLine(TJwwOut& s, int32_t Ver, const TEntJwwLine& r) {
-  uint8_t buf[kAttrWide + 32];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kLine);
-  e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 32>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kLine);
+    e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y);
+  });
 }
 
 void WriteEnko(TJwwOut& s, int32_t Ver, const TEntJwwEnko& r) {
-  uint8_t buf[kAttrWide + 60];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kEnko);
-  e(r.start_x), e(r.start_y), e(r.dHankei), e(r.radKaishiKaku), e(r.radEnkoKaku);
-  e(r.radKatamukiKaku), e(r.dHenpeiRitsu), e(r.bZenEnFlg);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 60>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kEnko);
+    e(r.start_x), e(r.start_y), e(r.dHankei), e(r.radKaishiKaku), e(r.radEnkoKaku);
+    e(r.radKatamukiKaku), e(r.dHenpeiRitsu), e(r.bZenEnFlg);
+  });
 }
 
 void WriteTen(TJwwOut& s, int32_t Ver, const TEntJwwTen& r, std::optional<uint32_t> kariten = {}) {
-  uint8_t buf[kAttrWide + 40];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kTen);
-  e(r.start_x), e(r.start_y), e(kariten ? *kariten : r.bKariten);
-  if (r.att.nPenStyle == 100) e(r.nCode), e(r.radKaitenKaku), e(r.dBairitsu);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 40>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kTen);
+    e(r.start_x), e(r.start_y), e(kariten ? *kariten : r.bKariten);
+    if (r.att.nPenStyle == 100) e(r.nCode), e(r.radKaitenKaku), e(r.dBairitsu);
+  });
 }
 
 void WriteMojiFixed(TJwwOut& s, int32_t Ver, const TEntJwwMoji& r) {
-  uint8_t buf[kAttrWide + 68];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kMoji);
-  e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y), e(r.nMojiShu);
-  e(r.dSizeX), e(r.dSizeY), e(r.dKankaku), e(r.degKakudo);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 68>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kMoji);
+    e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y), e(r.nMojiShu);
+    e(r.dSizeX), e(r.dSizeY), e(r.dKankaku), e(r.degKakudo);
+  });
 }
 
 // The image reference rewritings that FileOutOpt selects for text records.
@@ -272,22 +268,20 @@ void WriteMoji(TJwwData& doc, TJwwOut& s, int32_t Ver, const TEntJwwMoji& r) {
 }
 
 void WriteSolid(TJwwOut& s, int32_t Ver, const TEntJwwSolid& r) {
-  uint8_t buf[kAttrWide + 68];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kSolid);
-  e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y);
-  e(r.DPoint2_x), e(r.DPoint2_y), e(r.DPoint3_x), e(r.DPoint3_y);
-  if (r.att.nPenColor == 10) e(r.Color);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 68>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kSolid);
+    e(r.start_x), e(r.start_y), e(r.end_x), e(r.end_y);
+    e(r.DPoint2_x), e(r.DPoint2_y), e(r.DPoint3_x), e(r.DPoint3_y);
+    if (r.att.nPenColor == 10) e(r.Color);
+  });
 }
 
 void WriteBlock(TJwwOut& s, int32_t Ver, const TEntJwwBlock& r, uint32_t number) {
-  uint8_t buf[kAttrWide + 44];
-  TEncoder e{buf};
-  EncodeAttr(e, Ver, r.att, kBlock);
-  e(r.DPKijunTen_x), e(r.DPKijunTen_y), e(r.dBairitsuX), e(r.dBairitsuY), e(r.radKaitenKaku);
-  e(number);
-  s.Write(buf, static_cast<size_t>(e.p - buf));
+  WriteFixed<kAttrWide + 44>(s, [&](TEncoder& e) {
+    EncodeAttr(e, Ver, r.att, kBlock);
+    e(r.DPKijunTen_x), e(r.DPKijunTen_y), e(r.dBairitsuX), e(r.dBairitsuY), e(r.radKaitenKaku);
+    e(number);
+  });
 }
 
 // A dimension whose SXF part becomes six list objects of its own when a drawing read from

@@ -109,6 +109,22 @@ struct TEncoder {
   }
 };
 
+// Writes a record's fixed part of at most N bytes, built by `fill` straight into the write
+// buffer when it has the room.
+template <size_t N, class Fill>
+void WriteFixed(TJwwOut& s, Fill&& fill) {
+  uint8_t aside[N];
+  uint8_t* room = s.Room(N);
+  uint8_t* start = room ? room : aside;
+  TEncoder e{start};
+  fill(e);
+  const size_t n = static_cast<size_t>(e.p - start);
+  if (room)
+    s.Commit(n);
+  else
+    s.Write(aside, n);
+}
+
 void DecodeAttr(TDecoder& d, bool wide, TEntJwwAttr& a);
 void EncodeAttr(TEncoder& e, int32_t Ver, const TEntJwwAttr& a, int kind);
 
