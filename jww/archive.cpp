@@ -168,7 +168,9 @@ std::unique_ptr<TJwwIoThread> StartIoThread() {
 
 }  // namespace
 
-TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kSharedBufferSize) {}
+// A small drawing never fills the first buffer, so it starts at the reading size; the
+// buffers that pass between threads take their size at the first hand-over.
+TJwwOut::TJwwOut(platform::File& file) : file_(&file), buf_(kBufferSize) {}
 
 TJwwOut::TJwwOut(std::string& memory) : memory_(&memory) {}
 
@@ -183,7 +185,6 @@ void TJwwOut::AwaitWriter() {
 // Gives the full buffer to the writing thread and goes on in the other one.
 void TJwwOut::HandOver() {
   if (!io_ && !alone_) {
-    spare_.resize(kSharedBufferSize);
     io_ = StartIoThread();
     alone_ = !io_;
   }
@@ -192,6 +193,7 @@ void TJwwOut::HandOver() {
     return;
   }
   AwaitWriter();  // the spare buffer is free again
+  if (spare_.size() < kSharedBufferSize) spare_.resize(kSharedBufferSize);
   std::swap(buf_, spare_);
   io_->Start([this, data = spare_.data(), n = used_] {
     // After a failure nothing more goes to the file: the save is lost already.
