@@ -220,11 +220,10 @@ void WriteBlockDefs(TJwwData& doc, TJwwOut& s, int32_t Ver, const TBlockNumbers&
     TEntJwwBlockDef& d = doc.EntBlockDef[i];
     if (!d.ref_flag) continue;
     doc.WriteClassTag(s, Ver, kBlockDef);
-    uint8_t buf[27];
-    TEncoder e{buf};
-    EncodeAttr(e, Ver, d.att, kBlockDef);
-    e(numbers(d.nNumber)), e(d.bRefferd), e(d.dtime);
-    s.Write(buf, static_cast<size_t>(e.p - buf));
+    WriteFixed<27>(s, [&](TEncoder& e) {
+      EncodeAttr(e, Ver, d.att, kBlockDef);
+      e(numbers(d.nNumber)), e(d.bRefferd), e(d.dtime);
+    });
     doc.WriteCleanStr(s, d.strName);
     WriteList(doc, s, Ver, DefList(d), true, numbers);
   }
